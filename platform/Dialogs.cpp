@@ -1,0 +1,112 @@
+#include "Dialogs.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QMessageBox>
+#include <QQueue>
+
+namespace dialogs {
+namespace {
+
+bool g_scripted = false;
+QQueue<QVariant> g_answers;
+QList<Shown> g_shown;
+
+QVariant nextAnswer()
+{
+    return g_answers.isEmpty() ? QVariant() : g_answers.dequeue();
+}
+
+QString appTitle()
+{
+    return QApplication::applicationDisplayName();
+}
+
+} // namespace
+
+void SetScripted(bool on)
+{
+    g_scripted = on;
+    g_answers.clear();
+    g_shown.clear();
+}
+
+bool IsScripted() { return g_scripted; }
+
+void QueueAnswer(const QVariant &answer) { g_answers.enqueue(answer); }
+
+QList<Shown> TakeShown()
+{
+    QList<Shown> out;
+    out.swap(g_shown);
+    return out;
+}
+
+void ShowMessage(const QString &text, QWidget *parent)
+{
+    g_shown.append({"message", text, {}});
+    if (g_scripted)
+        return;
+    QMessageBox::information(parent, appTitle(), text);
+}
+
+void ShowError(const QString &text, QWidget *parent)
+{
+    g_shown.append({"error", text, {}});
+    if (g_scripted)
+        return;
+    QMessageBox::critical(parent, appTitle(), text);
+}
+
+QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+{
+    g_shown.append({"save", caption, dir + QLatin1Char('|') + filter});
+    if (g_scripted)
+        return nextAnswer().toString();
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+}
+
+QStringList GetOpenFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+{
+    g_shown.append({"open", caption, filter});
+    if (g_scripted)
+        return nextAnswer().toStringList();
+    return QFileDialog::getOpenFileNames(parent, caption, dir, filter);
+}
+
+std::optional<QColor> GetColor(const QColor &initial, QWidget *parent)
+{
+    g_shown.append({"color", {}, initial});
+    QColor c;
+    if (g_scripted) {
+        const QVariant a = nextAnswer();
+        if (!a.isValid())
+            return std::nullopt;
+        c = a.value<QColor>();
+    } else {
+        c = QColorDialog::getColor(initial, parent);
+    }
+    if (!c.isValid())
+        return std::nullopt;
+    return c;
+}
+
+std::optional<QFont> GetFont(const QFont &initial, QWidget *parent)
+{
+    g_shown.append({"font", {}, initial});
+    if (g_scripted) {
+        const QVariant a = nextAnswer();
+        if (!a.isValid())
+            return std::nullopt;
+        return a.value<QFont>();
+    }
+    bool ok = false;
+    const QFont f = QFontDialog::getFont(&ok, initial, parent);
+    if (!ok)
+        return std::nullopt;
+    return f;
+}
+
+} // namespace dialogs

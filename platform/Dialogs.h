@@ -1,0 +1,42 @@
+#pragma once
+// Every message box and standard dialog of the program opens here, so that tests can
+// queue the next answer and read what was shown instead of blocking on a modal window.
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <optional>
+
+class QWidget;
+
+namespace dialogs {
+
+// A plain message box with one OK button.
+void ShowMessage(const QString &text, QWidget *parent = nullptr);
+// The generic error display: shows the error and lets the program go on.
+void ShowError(const QString &text, QWidget *parent = nullptr);
+
+// Empty string when cancelled.
+QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+QStringList GetOpenFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+std::optional<QColor> GetColor(const QColor &initial, QWidget *parent = nullptr);
+std::optional<QFont> GetFont(const QFont &initial, QWidget *parent = nullptr);
+
+// --- test seam ---------------------------------------------------------------
+// While scripted, no real dialog opens: each call takes the next queued answer
+// (QString for a file name, QStringList for file names, QColor, QFont; an invalid
+// QVariant means "cancelled"); with nothing queued the dialog counts as cancelled.
+void SetScripted(bool on);
+bool IsScripted();
+void QueueAnswer(const QVariant &answer);
+// Texts of the message boxes and errors shown so far, and what each dialog was asked with.
+struct Shown {
+    QString kind;    // "message", "error", "save", "open", "color", "font"
+    QString text;    // message text, or the dialog's caption
+    QVariant detail; // filter, initial colour or font
+};
+QList<Shown> TakeShown();
+
+} // namespace dialogs

@@ -1,0 +1,27 @@
+#include "FontMap.h"
+
+#include <QFont>
+#include <QStringList>
+
+namespace platform {
+
+void InstallFontMapping()
+{
+    const QStringList serif = {"AR PL UMing CN", "AR PL UMing TW", "WenQuanYi Zen Hei"};
+    const QStringList hei = {"WenQuanYi Zen Hei", "WenQuanYi Micro Hei", "AR PL UMing CN"};
+    const QStringList round = {"WenQuanYi Micro Hei", "WenQuanYi Zen Hei", "AR PL UMing CN"};
+    const QStringList sans = {"DejaVu Sans", "WenQuanYi Micro Hei"};
+    QFont::insertSubstitutions(QStringLiteral("宋体"), serif);
+    QFont::insertSubstitutions(QStringLiteral("SimSun"), serif);
+    QFont::insertSubstitutions(QStringLiteral("新宋体"), serif);
+    QFont::insertSubstitutions(QStringLiteral("黑体"), hei);
+    QFont::insertSubstitutions(QStringLiteral("SimHei"), hei);
+    QFont::insertSubstitutions(QStringLiteral("微软雅黑"), round);
+    QFont::insertSubstitutions(QStringLiteral("Microsoft YaHei"), round);
+    QFont::insertSubstitutions(QStringLiteral("幼圆"), round);
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {"Liberation Sans", "DejaVu Sans", "WenQuanYi Micro Hei"});
+    QFont::insertSubstitutions(QStringLiteral("Arial Black"), sans);
+    QFont::insertSubstitutions(QStringLiteral("Verdana"), sans);
+}
+
+} // namespace platform

@@ -1,0 +1,108 @@
+#include "SettingsFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QTextCodec>
+
+namespace settings {
+namespace {
+
+QTextCodec *codec()
+{
+    static QTextCodec *c = QTextCodec::codecForName("GB18030");
+    return c;
+}
+
+} // namespace
+
+QByteArray Encode(const QString &text) { return codec()->fromUnicode(text); }
+
+QString Decode(const QByteArray &bytes) { return codec()->toUnicode(bytes); }
+
+Status Lines::text(int n, QString &out) const
+{
+    if (status != Status::Ok)
+        return status;
+    if (n < 0 || n >= lines.size())
+        return Status::NoLine;
+    out = lines[n];
+    return Status::Ok;
+}
+
+Status Lines::number(int n, int &out) const
+{
+    QString t;
+    const Status s = text(n, t);
+    if (s != Status::Ok)
+        return s;
+    bool ok = false;
+    const int v = t.trimmed().toInt(&ok, 10);
+    if (!ok)
+        return Status::NotNumber;
+    out = v;
+    return Status::Ok;
+}
+
+Lines Read(const QString &path)
+{
+    Lines r;
+    QFile f(path);
+    if (!f.exists())
+        return r;
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) {
+        r.status = Status::ReadError;
+        return r;
+    }
+    const QString all = Decode(f.readAll());
+    if (f.error() != QFileDevice::NoError) {
+        r.status = Status::ReadError;
+        return r;
+    }
+    r.status = Status::Ok;
+    QString s = all;
+    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    r.lines = s.split(QLatin1Char('\n'));
+    // A final line end closes the last line; it does not open an empty one.
+    if (!r.lines.isEmpty() && r.lines.last().isEmpty())
+        r.lines.removeLast();
+    return r;
+}
+
+bool Write(const QString &path, const QStringList &lines)
+{
+    QByteArray bytes;
+    for (const QString &l : lines) {
+        bytes += Encode(l);
+        bytes += "\r\n";
+    }
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    if (f.write(bytes) != bytes.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
+}
+
+QString Describe(Status status, const QString &path, int line)
+{
+    const QString name = QFileInfo(path).fileName();
+    switch (status) {
+    case Status::Ok:
+        return {};
+    case Status::NoFile:
+        return QStringLiteral("找不到文件 %1").arg(name);
+    case Status::ReadError:
+        return QStringLiteral("无法读取文件 %1").arg(name);
+    case Status::NoLine:
+        return QStringLiteral("文件 %1 缺少第 %2 行").arg(name).arg(line + 1);
+    case Status::NotNumber:
+        return QStringLiteral("文件 %1 第 %2 行不是有效的整数").arg(name).arg(line + 1);
+    }
+    return {};
+}
+
+} // namespace settings

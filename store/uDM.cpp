@@ -1,0 +1,258 @@
+#include "uDM.h"
+
+#include "uGlobal.h"
+
+#include <QFileInfo>
+#include <QIODevice>
+
+#include <sqlite3.h>
+
+TDM *DM = nullptr;
+std::function<void(const QString &)> DMMessageSink;
+std::function<void()> DMTerminate;
+
+const char *const TDM::ConnectFailedText = "配置文件加载失败，请重试！";
+
+namespace {
+
+// A prepared statement that finalizes itself; sqlite3_step's result must be checked
+// against SQLITE_ROW and SQLITE_DONE, anything else is an error.
+class Statement {
+public:
+    Statement(sqlite3 *db, const QString &sql)
+    {
+        const QByteArray utf8 = sql.toUtf8();
+        if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
+            fail(db);
+    }
+    ~Statement() { sqlite3_finalize(m_stmt); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool step(sqlite3 *db)
+    {
+        const int rc = sqlite3_step(m_stmt);
+        if (rc == SQLITE_ROW)
+            return true;
+        if (rc != SQLITE_DONE)
+            fail(db);
+        return false;
+    }
+    sqlite3_stmt *get() const { return m_stmt; }
+
+    [[noreturn]] static void fail(sqlite3 *db)
+    {
+        throw EDatabaseError(QString::fromUtf8(db ? sqlite3_errmsg(db) : "no database"),
+                             db ? sqlite3_extended_errcode(db) : SQLITE_MISUSE);
+    }
+
+private:
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+QString quoted(const QString &key)
+{
+    QString k = key;
+    k.replace(QLatin1Char('\''), QLatin1String("''"));
+    return QLatin1Char('\'') + k + QLatin1Char('\'');
+}
+
+} // namespace
+
+// --- TQuery ------------------------------------------------------------------
+
+void TQuery::Close()
+{
+    m_active = false;
+    m_editing = false;
+    m_rows.clear();
+}
+
+void TQuery::exec(const QString &sql, bool collectRows)
+{
+    if (!m_db)
+        throw EDatabaseError(QStringLiteral("not connected"));
+    if (onStatement)
+        onStatement(sql);
+    Statement st(m_db, sql);
+    int contentCol = -1, bakCol = -1;
+    for (int i = 0; collectRows && i < sqlite3_column_count(st.get()); ++i) {
+        const QString name = QString::fromUtf8(sqlite3_column_name(st.get(), i));
+        if (name.compare(QLatin1String("Content"), Qt::CaseInsensitive) == 0)
+            contentCol = i;
+        else if (name.compare(QLatin1String("ContentBak"), Qt::CaseInsensitive) == 0)
+            bakCol = i;
+    }
+    while (st.step(m_db)) {
+        if (!collectRows)
+            continue;
+        Row row;
+        if (contentCol >= 0) {
+            const void *blob = sqlite3_column_blob(st.get(), contentCol);
+            row.content = QByteArray(static_cast<const char *>(blob), sqlite3_column_bytes(st.get(), contentCol));
+        }
+        if (bakCol >= 0)
+            row.contentBak = QString::fromUtf8(
+                reinterpret_cast<const char *>(sqlite3_column_text(st.get(), bakCol)),
+                sqlite3_column_bytes(st.get(), bakCol));
+        m_rows.push_back(std::move(row));
+    }
+}
+
+void TQuery::Open()
+{
+    Close();
+    exec(SQLText(), true);
+    m_active = true;
+}
+
+void TQuery::ExecSQL()
+{
+    Close();
+    exec(SQLText(), false);
+}
+
+void TQuery::ExecDirect(const QString &sql)
+{
+    exec(sql, false);
+}
+
+void TQuery::Edit()
+{
+    if (!m_active || m_rows.empty())
+        throw EDatabaseError(QStringLiteral("no current row"));
+    m_editing = true;
+    m_newContent = m_rows.front().content;
+    m_newContentBak = m_rows.front().contentBak;
+}
+
+void TQuery::SetContentFromStream(QIODevice &stream)
+{
+    if (!m_editing)
+        throw EDatabaseError(QStringLiteral("not in edit mode"));
+    m_newContent = stream.readAll();
+}
+
+void TQuery::SetContentBak(const QString &text)
+{
+    if (!m_editing)
+        throw EDatabaseError(QStringLiteral("not in edit mode"));
+    m_newContentBak = text;
+}
+
+void TQuery::Post()
+{
+    if (!m_editing)
+        throw EDatabaseError(QStringLiteral("not in edit mode"));
+    if (m_rowKey.isNull())
+        throw EDatabaseError(QStringLiteral("the rows of this query cannot be updated"));
+    // The first row of a lookup is the oldest row of its key: rows come in row id order.
+    const QString sql = QStringLiteral("update tb_NewTavi set Content = ?1, ContentBak = ?2 where rowid = "
+                                       "(select min(rowid) from tb_NewTavi where YearMonthStr = ?3)");
+    if (onStatement)
+        onStatement(sql);
+    Statement st(m_db, sql);
+    const QByteArray bak = m_newContentBak.toUtf8();
+    const QByteArray key = m_rowKey.toUtf8();
+    // A zero-length blob must stay a blob, not become null.
+    sqlite3_bind_blob(st.get(), 1, m_newContent.constData() ? m_newContent.constData() : "", int(m_newContent.size()),
+                      SQLITE_TRANSIENT);
+    sqlite3_bind_text(st.get(), 2, bak.constData() ? bak.constData() : "", int(bak.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st.get(), 3, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+    st.step(m_db);
+    m_editing = false;
+    m_rows.front().content = m_newContent;
+    m_rows.front().contentBak = m_newContentBak;
+}
+
+QByteArray TQuery::ReadContent() const
+{
+    if (!m_active || m_rows.empty())
+        throw EDatabaseError(QStringLiteral("no current row"));
+    return m_rows.front().content;
+}
+
+// --- TDM ---------------------------------------------------------------------
+
+TDM::TDM() : qryData(AdoCon) {}
+
+TDM::~TDM()
+{
+    qryData.Close();
+    sqlite3_close_v2(AdoCon);
+}
+
+QString TDM::DatabasePath() const { return DataDir() + QStringLiteral("UserData.mdb"); }
+
+void TDM::DataModuleCreate()
+{
+    if (!ConnectDatabase() && DMTerminate)
+        DMTerminate();
+}
+
+bool TDM::ConnectDatabase()
+{
+    qryData.Close();
+    sqlite3_close_v2(AdoCon);
+    AdoCon = nullptr;
+
+    const QString path = DatabasePath();
+    bool ok = false;
+    // Never create the file: a missing database is an error, not a fresh start.
+    if (QFileInfo(path).isFile()) {
+        sqlite3 *db = nullptr;
+        const QByteArray name = path.toUtf8();
+        if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
+            sqlite3_busy_timeout(db, BusyTimeoutMs);
+            sqlite3_extended_result_codes(db, 1);
+            // Reading the table's columns proves the file is a database of ours and
+            // that no other writer holds it; it writes nothing.
+            try {
+                Statement st(db, QStringLiteral("select name from pragma_table_info('tb_NewTavi')"));
+                QStringList columns;
+                while (st.step(db))
+                    columns << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)))
+                                   .toLower();
+                ok = columns.contains(QLatin1String("yearmonthstr")) && columns.contains(QLatin1String("content"))
+                     && columns.contains(QLatin1String("contentbak"));
+            } catch (const EDatabaseError &) {
+                ok = false;
+            }
+        }
+        if (ok)
+            AdoCon = db;
+        else
+            sqlite3_close_v2(db);
+    }
+    if (!ok && DMMessageSink)
+        DMMessageSink(QString::fromUtf8(ConnectFailedText));
+    return ok;
+}
+
+QString TDM::LookupText(const QString &dayKey)
+{
+    return QStringLiteral(" select * from tb_NewTavi ") + QStringLiteral(" where YearMonthStr = ") + quoted(dayKey);
+}
+
+QString TDM::InsertText(const QString &dayKey)
+{
+    return QStringLiteral("insert into  tb_NewTavi(YearMonthStr) Values(") + quoted(dayKey) + QStringLiteral(")");
+}
+
+void TDM::RunLookup(const QString &dayKey)
+{
+    qryData.Close();
+    qryData.ClearSQL();
+    qryData.AddSQL(LookupText(dayKey));
+    qryData.SetRowKey(dayKey);
+    qryData.Open();
+}
+
+void TDM::RunInsert(const QString &dayKey)
+{
+    qryData.Close();
+    qryData.ClearSQL();
+    qryData.AddSQL(InsertText(dayKey));
+    qryData.SetRowKey(QString());
+    qryData.ExecSQL();
+}

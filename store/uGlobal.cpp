@@ -1,0 +1,47 @@
+#include "uGlobal.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cassert>
+
+std::vector<TWeekConList> WeekConList;
+
+QString DayKeyOf(tdt::TDateTime date)
+{
+    const tdt::YMD d = tdt::DecodeDate(date);
+    return QStringLiteral("%1%2%3")
+        .arg(d.year, 4, 10, QLatin1Char('0'))
+        .arg(d.month, 2, 10, QLatin1Char('0'))
+        .arg(d.day, 2, 10, QLatin1Char('0'));
+}
+
+void BuildWeek(std::vector<TWeekConList> &week, tdt::TDateTime baseDate)
+{
+    assert(week.size() == 7);
+    const int w = tdt::DayOfTheWeek(baseDate);
+    for (int k = 1; k <= 7; ++k) {
+        TWeekConList &e = week[k - 1];
+        e.DayNo = k;
+        e.DayDate = k == w ? baseDate : tdt::IncDay(baseDate, k - w);
+        e.BoxNo = k;
+        e.DayKey = DayKeyOf(e.DayDate);
+    }
+    week[6].BoxNo = week[5].BoxNo;
+    week[6].DayKey = week[5].DayKey;
+}
+
+QString ProgramDir()
+{
+    QString dir = qEnvironmentVariable("TAVI_HOME");
+    if (dir.isEmpty())
+        dir = QCoreApplication::applicationDirPath();
+    dir = QDir::cleanPath(QDir(dir).absolutePath());
+    if (!dir.endsWith(QLatin1Char('/')))
+        dir += QLatin1Char('/');
+    return dir;
+}
+
+QString DataDir() { return ProgramDir() + QStringLiteral("Data/"); }
+
+QString PictureDir() { return ProgramDir() + QStringLiteral("source/DeskTopBG/"); }
