@@ -1,0 +1,28 @@
+#pragma once
+// A picture component: shows a pixmap (stretched when asked) and reports the mouse.
+#include <QLabel>
+
+class TImage : public QLabel {
+    Q_OBJECT
+public:
+    explicit TImage(QWidget *parent = nullptr, const QString &picture = QString(), bool stretch = true);
+    void setPicture(const QString &picture);
+    void setStretch(bool on);
+
+signals:
+    void mousePressed(Qt::MouseButton button);
+    void mouseMoved();
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *e) override;
+    void mouseMoveEvent(QMouseEvent *e) override;
+    void mouseReleaseEvent(QMouseEvent *e) override;
+    void enterEvent(QEnterEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
+
+private:
+    QPixmap m_pix;
+    bool m_stretch = true;
+    bool m_pressed = false;
+};
