@@ -1,0 +1,52 @@
+// Renders the main window's calendar (311 x 253) off screen into a PNG.
+//     calendar-shot OUT.png [YYYY-MM-DD] [scale]
+// Without a date the control shows today, as at start-up.
+#include "ChnCalendarPicker.h"
+#include "Clock.h"
+#include "FontMap.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QLocale>
+#include <QPixmap>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: calendar-shot OUT.png [YYYY-MM-DD] [scale]\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    platform::InstallFontMapping();
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+
+    QWidget host;
+    host.resize(311, 253);
+    TChnCalendar cal(&host);
+    cal.setGeometry(0, 0, 311, 253);
+    ApplyMainWindowCalendarSettings(cal);
+    host.show();
+
+    if (argc >= 3) {
+        const QDate d = QDate::fromString(QString::fromLocal8Bit(argv[2]), Qt::ISODate);
+        if (!d.isValid()) {
+            std::fprintf(stderr, "not a date: %s\n", argv[2]);
+            return 2;
+        }
+        cal.setDateTime(tdt::EncodeDate(d.year(), d.month(), d.day()));
+    }
+    const int scale = argc >= 4 ? std::max(1, std::atoi(argv[3])) : 1;
+
+    QPixmap shot = cal.grab();
+    if (scale > 1)
+        shot = shot.scaled(shot.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    if (!shot.save(QString::fromLocal8Bit(argv[1]))) {
+        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+        return 1;
+    }
+    return 0;
+}
