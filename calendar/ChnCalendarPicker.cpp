@@ -20,6 +20,16 @@ namespace {
 // control identical on every screen.
 int PointsToPixels(int pt) { return (pt * 96 + 36) / 72; }
 
+const QString kSong = QStringLiteral("宋体");
+
+// The song face is drawn from its hinted bitmaps at small sizes: smoothed it turns
+// faint and blurred at 12 pixels.
+void CrispSmallSong(QFont &f)
+{
+    if (f.family() == kSong && f.pixelSize() > 0 && f.pixelSize() <= 16)
+        f.setStyleStrategy(QFont::NoAntialias);
+}
+
 QFont MakeFont(const QString &family, int pt, bool bold = false)
 {
     QFont f(family);
@@ -27,7 +37,16 @@ QFont MakeFont(const QString &family, int pt, bool bold = false)
     f.setBold(bold);
     f.setItalic(false);
     f.setUnderline(false);
+    CrispSmallSong(f);
     return f;
+}
+
+// Labels are sized to their text, with room below for an underline.
+void FitLabel(QLabel *l)
+{
+    l->adjustSize();
+    if (l->font().underline())
+        l->resize(l->width(), l->height() + 2);
 }
 
 QFont ArialBlack(int pt)
@@ -285,6 +304,7 @@ TChnCalendar::TChnCalendar(QWidget *parent) : QWidget(parent)
     m_fontDate = font();
     m_fontDate.setFamily(QStringLiteral("黑体"));
     m_fontDate.setBold(true);
+    m_fontDate.setStyleStrategy(QFont::PreferDefault);
     m_fontCnDate = MakeFont(QStringLiteral("宋体"), 9);
 
     const QFont caption = MakeFont(QStringLiteral("宋体"), 9);
@@ -295,8 +315,9 @@ TChnCalendar::TChnCalendar(QWidget *parent) : QWidget(parent)
         l->setAutoFillBackground(false);
         l->setMargin(0);
         l->setIndent(0);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         l->move(x, y);
-        l->adjustSize();
+        FitLabel(l);
         l->setCursor(hand ? Qt::PointingHandCursor : Qt::ArrowCursor);
         l->installEventFilter(this);
         return l;
@@ -480,16 +501,16 @@ bool TChnCalendar::eventFilter(QObject *watched, QEvent *event)
 void TChnCalendar::TitleChanged()
 {
     m_lblYear->setText(Utf8(m_model.YearText()));
-    m_lblYear->adjustSize();
+    FitLabel(m_lblYear);
     m_lblMonth->setText(Utf8(m_model.MonthText()));
     PlaceMonthNumber();
     m_lblSelected->setText(Utf8(m_model.SelectedLine()));
-    m_lblSelected->adjustSize();
+    FitLabel(m_lblSelected);
 }
 
 void TChnCalendar::PlaceMonthNumber()
 {
-    m_lblMonth->adjustSize();
+    FitLabel(m_lblMonth);
     m_lblMonth->move(m_monthNumberRight - m_lblMonth->width(), 3);
 }
 
@@ -996,6 +1017,7 @@ void ApplyMainWindowCalendarSettings(TChnCalendar &c)
     lunar.setFamily(QStringLiteral("宋体"));
     lunar.setPixelSize(12);
     lunar.setBold(false);
+    CrispSmallSong(lunar);
     c.setFontCnDate(lunar);
     c.setFontCnDateColor(15658734);
 

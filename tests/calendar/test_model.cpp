@@ -9,6 +9,10 @@
 
 using namespace tdt;
 
+namespace tdt {
+void PrintTo(const YMD &d, std::ostream *os) { *os << d.year << '-' << d.month << '-' << d.day; }
+} // namespace tdt
+
 namespace {
 
 struct Recorder : TChnCalendarView {
