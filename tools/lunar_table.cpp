@@ -1,0 +1,71 @@
+// lunar-table FROM [TO]: one line per civil day with the lunar calendar's
+// numbers and texts, tab-separated.
+#include "ChnCalendarUse.h"
+#include "CnCalendar.h"
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr const char *kUsage = "usage: lunar-table FROM [TO]  (dates YYYY-MM-DD, years 1 ... 2100)\n";
+
+bool ParseDate(std::string_view text, tdt::TDateTime &out)
+{
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return false;
+    auto number = [&](std::size_t from, std::size_t len, int &value) {
+        value = 0;
+        for (std::size_t i = from; i < from + len; ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+            value = value * 10 + (text[i] - '0');
+        }
+        return true;
+    };
+    int y, m, d;
+    if (!number(0, 4, y) || !number(5, 2, m) || !number(8, 2, d) || y < 1 || y > LunarLastYear)
+        return false;
+    return tdt::TryEncodeDate(y, m, d, out);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    tdt::TDateTime from = 0, to = 0;
+    if (argc < 2 || argc > 3 || !ParseDate(argv[1], from) || !ParseDate(argc == 3 ? argv[2] : argv[1], to)
+        || to < from) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    TChnCal cal;
+    std::string line;
+    for (tdt::TDateTime date = from; date <= to; date = tdt::IncDay(date, 1)) {
+        CalcChnCal(cal, date);
+        const tdt::YMD ymd = tdt::DecodeDate(date);
+        char civil[16];
+        std::snprintf(civil, sizeof civil, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
+        line = civil;
+        int ly, lm, ld;
+        bool leap;
+        if (DateToLunar(date, ly, lm, ld, leap)) {
+            line += '\t' + std::to_string(ly) + '\t' + std::to_string(lm) + '\t' + std::to_string(ld)
+                + (leap ? "\t1" : "\t0");
+        } else {
+            // The days dropped in October 1582 have a lunar year but no lunar date.
+            SolarToLunar(1582, 10, 4, ly, lm, ld, leap);
+            line += '\t' + std::to_string(ly) + "\t\t\t";
+        }
+        for (const std::string *text : {&cal.CnMonthText, &cal.CnDayText, &cal.TermText, &cal.HolidayText,
+                                        &cal.CnHolidayText, &cal.YearStemBranch, &cal.AnimalText,
+                                        &cal.ConstellationText, &cal.EraText}) {
+            line += '\t';
+            line += *text;
+        }
+        line += '\n';
+        std::fwrite(line.data(), 1, line.size(), stdout);
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
