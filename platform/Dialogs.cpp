@@ -44,12 +44,12 @@ QList<Shown> TakeShown()
     return out;
 }
 
-void ShowMessage(const QString &text, QWidget *parent)
+void ShowMessage(const QString &text, QWidget *parent, const QString &caption)
 {
-    g_shown.append({"message", text, {}});
+    g_shown.append({"message", text, caption.isEmpty() ? QVariant() : QVariant(caption)});
     if (g_scripted)
         return;
-    QMessageBox::information(parent, appTitle(), text);
+    QMessageBox::information(parent, caption.isEmpty() ? appTitle() : caption, text);
 }
 
 void ShowError(const QString &text, QWidget *parent)

@@ -13,8 +13,8 @@ class QWidget;
 
 namespace dialogs {
 
-// A plain message box with one OK button.
-void ShowMessage(const QString &text, QWidget *parent = nullptr);
+// A plain message box with one OK button; its caption is the program's title unless given.
+void ShowMessage(const QString &text, QWidget *parent = nullptr, const QString &caption = QString());
 // The generic error display: shows the error and lets the program go on.
 void ShowError(const QString &text, QWidget *parent = nullptr);
 
@@ -35,7 +35,7 @@ void QueueAnswer(const QVariant &answer);
 struct Shown {
     QString kind;    // "message", "error", "save", "open", "color", "font"
     QString text;    // message text, or the dialog's caption
-    QVariant detail; // filter, initial colour or font
+    QVariant detail; // filter, initial colour or font; a message's own caption when it has one
 };
 QList<Shown> TakeShown();
 

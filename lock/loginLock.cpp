@@ -1,0 +1,175 @@
+#include "loginLock.h"
+
+#include "Dialogs.h"
+#include "LoginFile.h"
+#include "TImage.h"
+#include "WindowParts.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShowEvent>
+
+bool LoginUnlocked = false;
+
+namespace {
+
+QFont pixelFont(const QString &family, int px)
+{
+    QFont f(family);
+    f.setPixelSize(px);
+    return f;
+}
+
+QFrame *filledFrame(QWidget *parent, const QString &name, const QColor &fill, const QColor &outline)
+{
+    auto *f = new QFrame(parent);
+    f->setObjectName(name);
+    f->setStyleSheet(QStringLiteral("QFrame#%1 { background: %2; border: 1px solid %3; }")
+                         .arg(name, fill.name(), outline.name()));
+    return f;
+}
+
+} // namespace
+
+TLockLogin::TLockLogin(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
+{
+    setWindowTitle(QStringLiteral("Tavi周记事本"));
+    setFixedSize(246, 145);
+
+    shpFrame = filledFrame(this, QStringLiteral("shpFrame"), QColor(220, 231, 255), QColor(153, 168, 206));
+    shpFrame->setGeometry(0, 0, 246, 145);
+
+    pnlWhite = filledFrame(shpFrame, QStringLiteral("pnlWhite"), Qt::white, QColor(146, 168, 218));
+    pnlWhite->setGeometry(4, 4, 238, 137);
+
+    imgLeft = new TImage(pnlWhite, winparts::Picture("lock_left.png"));
+    imgLeft->setGeometry(3, 5, 62, 127);
+
+    pnlRight = filledFrame(pnlWhite, QStringLiteral("pnlRight"), QColor(228, 235, 253), QColor(228, 235, 253));
+    pnlRight->setGeometry(66, 5, 169, 127);
+
+    imgHeader = new TImage(pnlRight, winparts::Picture("lock_header.png"));
+    imgHeader->setGeometry(0, 0, 169, 24);
+
+    const QFont verdana = pixelFont(QStringLiteral("Verdana"), 12);
+    lblUser = new QLabel(QStringLiteral("用户名：Tavi周记事本"), pnlRight);
+    lblUser->setFont(verdana);
+    lblUser->setGeometry(8, 34, 158, 18);
+    lblPW = new QLabel(QStringLiteral("密  码："), pnlRight);
+    lblPW->setFont(verdana);
+    lblPW->setGeometry(8, 62, 50, 18);
+
+    edtPW = new QLineEdit(pnlRight);
+    edtPW->setObjectName(QStringLiteral("edtPW"));
+    edtPW->setEchoMode(QLineEdit::Password);
+    edtPW->setStyleSheet(QStringLiteral(
+        "QLineEdit { lineedit-password-character: 42; background: white; border: 1px solid #92a8da; }"));
+    edtPW->setGeometry(58, 60, 102, 21);
+    edtPW->installEventFilter(this);
+
+    const QFont song = pixelFont(QStringLiteral("宋体"), 12);
+    const QString flat = QStringLiteral(
+        "QPushButton { background: #f4f7fe; border: 1px solid #99a8ce; color: #1e2f5a; }"
+        "QPushButton:hover { background: #ffffff; border-color: #5b82d6; }"
+        "QPushButton:pressed { background: #d4e0fa; }");
+    auto button = [&](const QString &caption, int x, int w) {
+        auto *b = new QPushButton(caption, pnlRight);
+        b->setFont(song);
+        b->setFlat(true);
+        b->setAutoDefault(false);
+        b->setDefault(false);
+        b->setCursor(Qt::PointingHandCursor);
+        b->setStyleSheet(flat);
+        b->setGeometry(x, 94, w, 22);
+        return b;
+    };
+    spdOK = button(QStringLiteral("确定"), 8, 44);
+    spdCancel = button(QStringLiteral("取消"), 58, 44);
+    spdForget = button(QStringLiteral("忘记密码"), 108, 56);
+
+    connect(spdOK, &QPushButton::clicked, this, &TLockLogin::spdOKClick);
+    connect(spdCancel, &QPushButton::clicked, this, &TLockLogin::spdCancelClick);
+    // "忘记密码" has no action.
+
+    for (QWidget *handle : {static_cast<QWidget *>(imgLeft), static_cast<QWidget *>(imgHeader),
+                            static_cast<QWidget *>(pnlRight)})
+        winparts::MakeDragHandle(handle);
+
+    setTabOrder(edtPW, spdOK);
+    setTabOrder(spdOK, spdCancel);
+    setTabOrder(spdCancel, spdForget);
+    edtPW->setFocus();
+
+    FormCreate();
+}
+
+void TLockLogin::FormCreate()
+{
+    LoginUnlocked = false;
+}
+
+void TLockLogin::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    if (e->spontaneous())
+        return; // restored from minimised: not a new showing
+    winparts::CentreOn(this, nullptr);
+    edtPW->setFocus();
+}
+
+void TLockLogin::spdOKClick()
+{
+    QString line0;
+    if (loginfile::ReadLine0(line0) != settings::Status::Ok) {
+        // The file went away under us: refuse, which ends the program.
+        LoginUnlocked = false;
+        reject();
+        return;
+    }
+    // The password was removed meanwhile: nothing is locked any more, so let the user in
+    // rather than keep a window whose 确定 then does nothing.
+    if (loginfile::IsNoPassword(line0) || edtPW->text() == line0) {
+        LoginUnlocked = true;
+        accept();
+        return;
+    }
+    dialogs::ShowMessage(QStringLiteral("密码不正确,请重新输入登录密码!"), this, QStringLiteral("登陆提示"));
+    edtPW->clear();
+    edtPW->setFocus();
+}
+
+void TLockLogin::spdCancelClick()
+{
+    LoginUnlocked = false;
+    reject();
+}
+
+bool TLockLogin::edtPWKeyDown(int key)
+{
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    spdOKClick();
+    return true;
+}
+
+bool TLockLogin::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == edtPW && e->type() == QEvent::KeyPress)
+        return edtPWKeyDown(static_cast<QKeyEvent *>(e)->key());
+    return QDialog::eventFilter(watched, e);
+}
+
+bool CheckLoginLock(QWidget *mainWindow)
+{
+    QString line0;
+    if (loginfile::ReadLine0(line0) != settings::Status::Ok)
+        return true;
+    if (loginfile::IsNoPassword(line0))
+        return true;
+    TLockLogin lock(mainWindow);
+    lock.exec();
+    return LoginUnlocked;
+}
