@@ -9,14 +9,10 @@
 
 namespace {
 
-#if __has_include("EraTable.inc")
 static const char *const EraTable[] = {
 #include "EraTable.inc"
 };
 static_assert(std::size(EraTable) == 529);
-#else
-static const char *const EraTable[] = {"1949,9999,1948,当代,中国,,公历"}; // BRIDGE until the era rows land
-#endif
 
 struct EraRow {
     int first = 0;

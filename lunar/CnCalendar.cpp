@@ -135,7 +135,7 @@ constexpr int kDaysBefore[2][13] = {
 struct LunarDayCorrection {
     int year, firstMonth, firstDay, lastMonth, lastDay, change;
 };
-constexpr LunarDayCorrection kLunarDayCorrections[] = {
+constexpr LunarDayCorrection LunarDayCorrections[] = {
     {1914, 11, 17, 12, 16, +1},
     {1916, 2, 3, 3, 3, +1},
     {1920, 11, 10, 12, 9, +1},
@@ -262,7 +262,7 @@ int LunarDayOfDayNumber(int year, int month, int day, int dayNumber)
     }
     if (lunarDay < 0)
         return lunarDay;
-    for (const auto &c : kLunarDayCorrections) {
+    for (const auto &c : LunarDayCorrections) {
         if (c.year == year
             && ((month == c.firstMonth && day >= c.firstDay) || (month == c.lastMonth && day <= c.lastDay))) {
             lunarDay += c.change;
@@ -299,11 +299,28 @@ int LunarMonthOfDayNumber(int year, int month, int day, int dayNumber, int lunar
     long long n = std::llrint(std::nearbyint((dayNumber - kLunationEpoch - lunarDay) / 29.530588));
     n = n - LeapCountOf(year) + MonthOffset(year);
     int M = int(((n % 12) + 12) % 12) + 1;
-    if (LeapMonthOf(year - 1) == M && month == 1 && day < lunarDay)
+    const int previousLeap = LeapMonthOf(year - 1);
+    if (previousLeap == M && month == 1 && day < lunarDay)
         return -M;
+    // The count takes off the leap month of the year before already; in
+    // January and February the months up to a leap twelfth month of that
+    // year come out one too low, and that leap month itself may begin in
+    // January.
+    if (previousLeap == 12 && month <= 2) {
+        if (M == 12)
+            return -12;
+        if (M == 10 || M == 11)
+            return M + 1;
+    }
     const int L = LeapMonthOf(year);
     if (L == M) {
-        if ((month == 1 || month == 2) && L != 12)
+        // In a year with a leap twelfth month the first month counts as 12
+        // until the leap month; a leap first month may begin in February.
+        if (L == 12)
+            return month <= 6 ? 1 : -12;
+        if (L == 1)
+            return -1;
+        if (month == 1 || month == 2)
             return M + 1;
         return -M;
     }

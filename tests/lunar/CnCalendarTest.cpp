@@ -169,7 +169,20 @@ INSTANTIATE_TEST_SUITE_P(LeapMonths, SolarToLunarTest,
                                          LunarCase{{2025, 10, 6}, 2025, 8, 15, false},
                                          LunarCase{{2011, 6, 30}, 2011, 5, 29, false},
                                          LunarCase{{1582, 10, 4}, 1582, 9, 18, false},
-                                         LunarCase{{1582, 10, 15}, 1582, 9, 19, false}));
+                                         LunarCase{{1582, 10, 15}, 1582, 9, 19, false},
+                                         // A leap first month that begins in February.
+                                         LunarCase{{1507, 2, 11}, 1507, 1, 30, false},
+                                         LunarCase{{1507, 2, 12}, 1507, 1, 1, true},
+                                         LunarCase{{1507, 3, 1}, 1507, 1, 18, true},
+                                         LunarCase{{1507, 3, 14}, 1507, 2, 1, false},
+                                         // A year with a leap twelfth month has a first month too.
+                                         LunarCase{{1517, 1, 21}, 1516, 12, 30, false},
+                                         LunarCase{{1517, 1, 22}, 1517, 1, 1, false},
+                                         LunarCase{{1517, 2, 21}, 1517, 2, 1, false},
+                                         LunarCase{{1517, 12, 13}, 1517, 12, 1, false},
+                                         LunarCase{{1518, 1, 1}, 1517, 12, 20, false},
+                                         LunarCase{{1518, 1, 12}, 1517, 12, 1, true},
+                                         LunarCase{{1518, 2, 10}, 1518, 1, 1, false}));
 
 // Each window starts a month on its first day and ends one on its last.
 INSTANTIATE_TEST_SUITE_P(DayCorrections, SolarToLunarTest,
@@ -225,14 +238,15 @@ TEST(Conversion, FailsOutsideTheRangeAndOnDaysThatDoNotExist)
     }
 }
 
-// Consecutive civil days 1900-2100: the lunar day counts on, months of 29 or
-// 30 days follow each other, a leap month only where the table has one, and
-// the lunar year turns at month 1 day 1.
-TEST(Conversion, LunarDatesRunWithoutGaps1900To2100)
+// Consecutive civil days: the lunar day counts on, months of 29 or 30 days
+// follow each other, a leap month only where the table has one, and the lunar
+// year turns at month 1 day 1. The years around the reforms of 9-23 and
+// 237-240, when the year began a month early, are left out.
+void ExpectGaplessLunarDates(int fromYear, int toYear)
 {
     int py = 0, pm = 0, pd = 0;
     bool pl = false;
-    for (int n = DayNumber(1900, 1, 1); n <= DayNumber(2100, 12, 31); ++n) {
+    for (int n = DayNumber(fromYear, 1, 1); n <= DayNumber(toYear, 12, 31); ++n) {
         int y, m, d, ly, lm, ld;
         bool leap;
         ASSERT_TRUE(DayNumberToDate(n, y, m, d));
@@ -253,6 +267,14 @@ TEST(Conversion, LunarDatesRunWithoutGaps1900To2100)
         pd = ld;
         pl = leap;
     }
+}
+
+TEST(Conversion, LunarDatesRunWithoutGaps1900To2100) { ExpectGaplessLunarDates(1900, 2100); }
+
+TEST(Conversion, LunarDatesRunWithoutGapsInHistory)
+{
+    ExpectGaplessLunarDates(25, 236);
+    ExpectGaplessLunarDates(242, 1899);
 }
 
 struct ToSolarCase {

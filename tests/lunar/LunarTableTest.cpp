@@ -13,9 +13,11 @@ struct ToolRun {
     int status = -1;
 };
 
+// Reads standard output, or with stderrOnly standard error.
 ToolRun LunarTable(const std::string &args, bool stderrOnly = false)
 {
-    const std::string cmd = std::string("'") + LUNAR_TABLE_EXE + "' " + args + (stderrOnly ? " 2>&1 >/dev/null" : "");
+    const std::string cmd =
+        std::string("'") + LUNAR_TABLE_EXE + "' " + args + (stderrOnly ? " 2>&1 >/dev/null" : " 2>/dev/null");
     ToolRun run;
     FILE *pipe = popen(cmd.c_str(), "r");
     if (!pipe)
