@@ -1,0 +1,528 @@
+#include "PictureFiles.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QSaveFile>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+#include <gif_lib.h>
+#include <jpeglib.h>
+
+namespace pictures {
+namespace {
+
+void setError(QString *error, const QString &text)
+{
+    if (error)
+        *error = text;
+}
+
+quint16 u16(const uchar *p) { return quint16(p[0] | p[1] << 8); }
+quint32 u32(const uchar *p) { return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24; }
+qint32 s32(const uchar *p) { return static_cast<qint32>(u32(p)); }
+
+void put16(uchar *p, quint16 v)
+{
+    p[0] = uchar(v);
+    p[1] = uchar(v >> 8);
+}
+void put32(uchar *p, quint32 v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = uchar(v >> (8 * i));
+}
+
+constexpr int FileHeaderSize = 14;
+constexpr int InfoHeaderSize = 40;
+
+// The headers of an uncompressed, bottom-up BMP as the platform's own bitmaps write it.
+QByteArray bmpHeaders(int width, int height, int bpp, quint32 imageSize)
+{
+    QByteArray h(FileHeaderSize + InfoHeaderSize, '\0');
+    auto *p = reinterpret_cast<uchar *>(h.data());
+    p[0] = 'B';
+    p[1] = 'M';
+    put32(p + 2, FileHeaderSize + InfoHeaderSize + imageSize);
+    put32(p + 10, FileHeaderSize + InfoHeaderSize);
+    put32(p + 14, InfoHeaderSize);
+    put32(p + 18, quint32(width));
+    put32(p + 22, quint32(height));
+    put16(p + 26, 1);
+    put16(p + 28, quint16(bpp));
+    put32(p + 30, 0); // BI_RGB
+    put32(p + 34, imageSize);
+    return h;
+}
+
+// Rows go out bottom row first, gathered into large writes.
+template <class RowFn>
+bool writeBmp(const QString &path, int width, int height, int bpp, RowFn fillRow)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    const qsizetype stride = ((qsizetype(width) * bpp + 31) / 32) * 4;
+    const qint64 imageSize = qint64(stride) * height;
+    if (imageSize + FileHeaderSize + InfoHeaderSize > 0xFFFFFFFFll)
+        return false;
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray headers = bmpHeaders(width, height, bpp, quint32(imageSize));
+    if (f.write(headers) != headers.size()) {
+        f.cancelWriting();
+        return false;
+    }
+    const int rowsPerChunk = int(std::max<qsizetype>(1, (1 << 20) / stride));
+    QByteArray chunk;
+    for (int y = height - 1; y >= 0;) {
+        const int n = std::min(rowsPerChunk, y + 1);
+        chunk.resize(stride * n);
+        for (int k = 0; k < n; ++k, --y) {
+            uchar *dst = reinterpret_cast<uchar *>(chunk.data()) + stride * k;
+            fillRow(y, dst);
+        }
+        if (f.write(chunk) != chunk.size()) {
+            f.cancelWriting();
+            return false;
+        }
+    }
+    return f.commit();
+}
+
+// The common uncompressed 24- and 32-bit files, read straight from the bytes; the fourth
+// byte of a 32-bit file is kept as it stands. Returns false when the file is not of that
+// kind (it may still be a BMP for the general reader); sets `malformed` when it is of that
+// kind but its pixels are cut short.
+bool readPlainBmp(const uchar *d, qint64 size, TPicture &out, bool &malformed)
+{
+    malformed = false;
+    if (size < FileHeaderSize + InfoHeaderSize)
+        return false;
+    const quint32 offBits = u32(d + 10);
+    const quint32 hdrSize = u32(d + 14);
+    if (hdrSize < InfoHeaderSize || hdrSize > 1024)
+        return false;
+    const qint32 width = s32(d + 18);
+    const qint32 rawHeight = s32(d + 22);
+    const int planes = u16(d + 26);
+    const int bpp = u16(d + 28);
+    const quint32 compression = u32(d + 30);
+    if (planes != 1 || !(bpp == 24 || bpp == 32))
+        return false;
+    if (compression == 3) { // BI_BITFIELDS: only the usual masks are read here
+        if (bpp != 32 || size < FileHeaderSize + InfoHeaderSize + 12)
+            return false;
+        const uchar *m = d + FileHeaderSize + InfoHeaderSize;
+        if (u32(m) != 0x00FF0000u || u32(m + 4) != 0x0000FF00u || u32(m + 8) != 0x000000FFu)
+            return false;
+    } else if (compression != 0) {
+        return false;
+    }
+    malformed = true;
+    if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN)
+        return true;
+    const bool topDown = rawHeight < 0;
+    const qint64 height = topDown ? -qint64(rawHeight) : rawHeight;
+    if (qint64(width) * height > MaxPixels)
+        return true;
+    const qint64 stride = ((qint64(width) * bpp + 31) / 32) * 4;
+    const qint64 rowBytes = qint64(width) * (bpp / 8);
+    if (offBits < FileHeaderSize + hdrSize || offBits > size
+        || qint64(offBits) + stride * (height - 1) + rowBytes > size)
+        return true;
+    malformed = false;
+
+    out = TPicture(width, int(height));
+    for (int y = 0; y < height; ++y) {
+        const uchar *src = d + offBits + stride * (topDown ? y : height - 1 - y);
+        std::uint8_t *dst = out.row(y);
+        if (bpp == 32) {
+            std::memcpy(dst, src, size_t(rowBytes));
+        } else {
+            for (int x = 0; x < width; ++x, src += 3, dst += 4) {
+                dst[0] = src[0];
+                dst[1] = src[1];
+                dst[2] = src[2];
+                dst[3] = 0;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TPicture FromImage(const QImage &image)
+{
+    const QImage img = image.convertToFormat(QImage::Format_RGB32);
+    TPicture out(img.width(), img.height());
+    for (int y = 0; y < img.height(); ++y) {
+        const auto *src = reinterpret_cast<const quint32 *>(img.constScanLine(y));
+        std::uint8_t *dst = out.row(y);
+        for (int x = 0; x < img.width(); ++x, dst += 4) {
+            const quint32 v = src[x];
+            dst[0] = std::uint8_t(v);
+            dst[1] = std::uint8_t(v >> 8);
+            dst[2] = std::uint8_t(v >> 16);
+            dst[3] = 0;
+        }
+    }
+    return out;
+}
+
+QImage ToImage(const TPicture &picture)
+{
+    QImage img(picture.width, picture.height, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height; ++y) {
+        const std::uint8_t *src = picture.row(y);
+        auto *dst = reinterpret_cast<quint32 *>(img.scanLine(y));
+        for (int x = 0; x < picture.width; ++x, src += 4)
+            dst[x] = 0xFF000000u | quint32(src[2]) << 16 | quint32(src[1]) << 8 | src[0];
+    }
+    return img;
+}
+
+bool ReadBmp(const QString &path, TPicture &out, QString *error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        setError(error, QStringLiteral("无法打开图片 %1").arg(path));
+        return false;
+    }
+    const qint64 size = f.size();
+    const uchar *d = size > 0 ? f.map(0, size) : nullptr;
+    QByteArray copy;
+    if (!d && size > 0) {
+        copy = f.readAll();
+        d = reinterpret_cast<const uchar *>(copy.constData());
+    }
+    if (!d || size < FileHeaderSize + 12 || d[0] != 'B' || d[1] != 'M') {
+        setError(error, QStringLiteral("不是 BMP 图片：%1").arg(path));
+        return false;
+    }
+    bool malformed = false;
+    if (readPlainBmp(d, size, out, malformed))
+        return true;
+    if (malformed) {
+        setError(error, QStringLiteral("BMP 图片已损坏：%1").arg(path));
+        return false;
+    }
+    const QImage img = QImage::fromData(d, int(std::min<qint64>(size, INT_MAX)), "BMP");
+    if (img.isNull() || qint64(img.width()) * img.height() > MaxPixels) {
+        setError(error, QStringLiteral("BMP 图片已损坏：%1").arg(path));
+        return false;
+    }
+    out = FromImage(img);
+    return true;
+}
+
+bool WriteBmp32(const QString &path, const TPicture &picture)
+{
+    if (picture.bits.size() != size_t(picture.width) * size_t(std::max(0, picture.height)) * 4)
+        return false;
+    return writeBmp(path, picture.width, picture.height, 32, [&](int y, uchar *dst) {
+        std::memcpy(dst, picture.row(y), size_t(picture.width) * 4);
+    });
+}
+
+bool WriteBmp24(const QString &path, int width, int height, const std::uint8_t *bgr, qsizetype stride)
+{
+    return writeBmp(path, width, height, 24, [&](int y, uchar *dst) {
+        const size_t n = size_t(width) * 3;
+        std::memcpy(dst, bgr + stride * y, n);
+        std::memset(dst + n, 0, ((n + 3) & ~size_t(3)) - n);
+    });
+}
+
+bool WriteBmp24(const QString &path, const TPicture &picture)
+{
+    return writeBmp(path, picture.width, picture.height, 24, [&](int y, uchar *dst) {
+        const std::uint8_t *src = picture.row(y);
+        const size_t n = size_t(picture.width) * 3;
+        for (int x = 0; x < picture.width; ++x, src += 4, dst += 3) {
+            dst[0] = src[0];
+            dst[1] = src[1];
+            dst[2] = src[2];
+        }
+        std::memset(dst, 0, ((n + 3) & ~size_t(3)) - n);
+    });
+}
+
+// ---- JPEG -------------------------------------------------------------------------
+namespace {
+
+struct JpegError {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+    char message[JMSG_LENGTH_MAX];
+};
+
+void jpegErrorExit(j_common_ptr cinfo)
+{
+    auto *err = reinterpret_cast<JpegError *>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void jpegQuiet(j_common_ptr) {}
+
+JpegError *jpegErrors(JpegError &err)
+{
+    jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = jpegErrorExit;
+    err.mgr.output_message = jpegQuiet;
+    err.message[0] = 0;
+    return &err;
+}
+
+// The compression itself, free of objects with destructors so that the error jump is safe.
+bool encodeJpeg(const TPicture &picture, int quality, unsigned char **buffer, unsigned long *size)
+{
+    jpeg_compress_struct cinfo;
+    JpegError err;
+    cinfo.err = &jpegErrors(err)->mgr;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, buffer, size);
+    cinfo.image_width = JDIMENSION(picture.width);
+    cinfo.image_height = JDIMENSION(picture.height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_EXT_BGRX;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row = const_cast<JSAMPROW>(picture.row(int(cinfo.next_scanline)));
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+enum class JpegRead { Ok, Failed, TooLarge };
+
+// Decodes into `bgr`, resized once the size is known. Free of objects with destructors
+// (`scratch` holds a CMYK row) so that the error jump is safe.
+JpegRead decodeJpeg(const uchar *data, unsigned long size, int *width, int *height,
+                    std::vector<std::uint8_t> *bgr, std::vector<JSAMPLE> *scratch, char *message)
+{
+    jpeg_decompress_struct cinfo;
+    JpegError err;
+    cinfo.err = &jpegErrors(err)->mgr;
+    if (setjmp(err.jump)) {
+        std::strncpy(message, err.message, JMSG_LENGTH_MAX);
+        jpeg_destroy_decompress(&cinfo);
+        return JpegRead::Failed;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, size);
+    jpeg_read_header(&cinfo, TRUE);
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg_calc_output_dimensions(&cinfo);
+    if (qint64(cinfo.output_width) * cinfo.output_height > MaxPixels || cinfo.output_width == 0
+        || cinfo.output_height == 0) {
+        jpeg_destroy_decompress(&cinfo);
+        return JpegRead::TooLarge;
+    }
+    *width = int(cinfo.output_width);
+    *height = int(cinfo.output_height);
+    const size_t stride = size_t(*width) * 3;
+    bgr->resize(stride * size_t(*height));
+    jpeg_start_decompress(&cinfo);
+    std::vector<JSAMPLE> &cmykRow = *scratch;
+    cmykRow.resize(cmyk ? size_t(*width) * 4 : 0);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        std::uint8_t *dst = bgr->data() + stride * cinfo.output_scanline;
+        JSAMPROW row = cmyk ? cmykRow.data() : dst;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+        if (cmyk) {
+            // Files with CMYK colour are written inverted by the common tools.
+            const bool inverted = cinfo.saw_Adobe_marker;
+            for (int x = 0; x < *width; ++x) {
+                int c = cmykRow[4 * x], m = cmykRow[4 * x + 1], y = cmykRow[4 * x + 2], k = cmykRow[4 * x + 3];
+                if (!inverted) {
+                    c = 255 - c;
+                    m = 255 - m;
+                    y = 255 - y;
+                    k = 255 - k;
+                }
+                dst[3 * x] = std::uint8_t(y * k / 255);
+                dst[3 * x + 1] = std::uint8_t(m * k / 255);
+                dst[3 * x + 2] = std::uint8_t(c * k / 255);
+            }
+        }
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return JpegRead::Ok;
+}
+
+} // namespace
+
+bool WriteJpeg(const QString &path, const TPicture &picture, int quality)
+{
+    if (picture.empty() || picture.width > 65500 || picture.height > 65500)
+        return false;
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    const bool ok = encodeJpeg(picture, quality, &buffer, &size);
+    bool written = false;
+    if (ok) {
+        QSaveFile f(path);
+        written = f.open(QIODevice::WriteOnly) && f.write(reinterpret_cast<const char *>(buffer), qint64(size)) == qint64(size)
+                  && f.commit();
+    }
+    std::free(buffer);
+    return written;
+}
+
+bool ReadJpeg(const QString &path, int &width, int &height, std::vector<std::uint8_t> &bgr, QString *error)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        setError(error, QStringLiteral("无法打开图片 %1").arg(path));
+        return false;
+    }
+    const QByteArray data = f.readAll();
+    if (data.isEmpty()) {
+        setError(error, QStringLiteral("JPEG 图片为空：%1").arg(path));
+        return false;
+    }
+    bgr.clear();
+    char message[JMSG_LENGTH_MAX] = {};
+    std::vector<JSAMPLE> scratch;
+    switch (decodeJpeg(reinterpret_cast<const uchar *>(data.constData()), (unsigned long)data.size(), &width,
+                       &height, &bgr, &scratch, message)) {
+    case JpegRead::Ok:
+        return true;
+    case JpegRead::TooLarge:
+        setError(error, QStringLiteral("JPEG 图片过大：%1").arg(path));
+        break;
+    case JpegRead::Failed:
+        setError(error, QStringLiteral("JPEG 图片已损坏：%1（%2）").arg(path, QString::fromLocal8Bit(message)));
+        break;
+    }
+    bgr.clear();
+    return false;
+}
+
+} // namespace pictures
+
+QString ChangeFileExt(const QString &path, const QString &ext)
+{
+    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
+    if (dot > slash)
+        return path.left(dot) + ext;
+    return path + ext;
+}
+
+QString ConvertToBmp(const QString &path)
+{
+    const QString name = QFileInfo(path).fileName();
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString ext = dot < 0 ? QString() : name.mid(dot).toLower();
+    if (ext == QLatin1String(".bmp"))
+        return path;
+    if (ext == QLatin1String(".jpg") || ext == QLatin1String(".jpeg"))
+        return JpgToBmp(path);
+    if (ext == QLatin1String(".gif"))
+        return GifToBmp(path);
+    return {};
+}
+
+QString JpgToBmp(const QString &path, QString *error)
+{
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> bgr;
+    if (!pictures::ReadJpeg(path, w, h, bgr, error))
+        return {};
+    const QString bmp = ChangeFileExt(path, QStringLiteral(".bmp"));
+    if (!pictures::WriteBmp24(bmp, w, h, bgr.data(), qsizetype(w) * 3)) {
+        pictures::setError(error, QStringLiteral("无法写入图片 %1").arg(bmp));
+        return {};
+    }
+    return bmp;
+}
+
+QString GifToBmp(const QString &path, QString *error)
+{
+    int code = 0;
+    GifFileType *gif = DGifOpenFileName(QFile::encodeName(path).constData(), &code);
+    if (!gif) {
+        pictures::setError(error, QStringLiteral("无法打开 GIF 图片 %1").arg(path));
+        return {};
+    }
+    struct Closer {
+        GifFileType *g;
+        ~Closer() { DGifCloseFile(g, nullptr); }
+    } closer{gif};
+    // A broken later frame does not spoil a complete first one.
+    const int slurp = DGifSlurp(gif);
+    if (gif->ImageCount < 1 || (slurp != GIF_OK && gif->ImageCount < 2)) {
+        pictures::setError(error, QStringLiteral("GIF 图片已损坏：%1").arg(path));
+        return {};
+    }
+    const SavedImage &frame = gif->SavedImages[0];
+    const GifImageDesc &desc = frame.ImageDesc;
+    const ColorMapObject *map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    if (!map || !map->Colors || map->ColorCount <= 0 || !frame.RasterBits || desc.Width <= 0 || desc.Height <= 0) {
+        pictures::setError(error, QStringLiteral("GIF 图片已损坏：%1").arg(path));
+        return {};
+    }
+    const int w = gif->SWidth > 0 ? gif->SWidth : desc.Width;
+    const int h = gif->SHeight > 0 ? gif->SHeight : desc.Height;
+    if (qint64(w) * h > pictures::MaxPixels) {
+        pictures::setError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
+        return {};
+    }
+    GraphicsControlBlock gcb;
+    int transparent = NO_TRANSPARENT_COLOR;
+    if (DGifSavedExtensionToGCB(gif, 0, &gcb) == GIF_OK)
+        transparent = gcb.TransparentColor;
+
+    // What the frame does not cover shows the screen's background colour, or white.
+    std::uint8_t fill[3] = {255, 255, 255};
+    if (gif->SColorMap && gif->SBackGroundColor >= 0 && gif->SBackGroundColor < gif->SColorMap->ColorCount
+        && gif->SBackGroundColor != transparent) {
+        const GifColorType &c = gif->SColorMap->Colors[gif->SBackGroundColor];
+        fill[0] = c.Blue;
+        fill[1] = c.Green;
+        fill[2] = c.Red;
+    }
+    const size_t stride = size_t(w) * 3;
+    std::vector<std::uint8_t> bgr(stride * size_t(h));
+    for (size_t i = 0; i < bgr.size(); i += 3)
+        std::memcpy(&bgr[i], fill, 3);
+    for (int y = 0; y < desc.Height; ++y) {
+        const int ty = desc.Top + y;
+        if (ty < 0 || ty >= h)
+            continue;
+        const GifByteType *src = frame.RasterBits + size_t(y) * desc.Width;
+        for (int x = 0; x < desc.Width; ++x) {
+            const int tx = desc.Left + x;
+            const int idx = src[x];
+            if (tx < 0 || tx >= w || idx == transparent || idx >= map->ColorCount)
+                continue;
+            std::uint8_t *d = &bgr[size_t(ty) * stride + size_t(tx) * 3];
+            d[0] = map->Colors[idx].Blue;
+            d[1] = map->Colors[idx].Green;
+            d[2] = map->Colors[idx].Red;
+        }
+    }
+    const QString bmp = ChangeFileExt(path, QStringLiteral(".bmp"));
+    if (!pictures::WriteBmp24(bmp, w, h, bgr.data(), qsizetype(stride))) {
+        pictures::setError(error, QStringLiteral("无法写入图片 %1").arg(bmp));
+        return {};
+    }
+    return bmp;
+}

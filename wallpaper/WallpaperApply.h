@@ -1,0 +1,35 @@
+#pragma once
+// One click on the main window's wallpaper button: the week panel as it shows, laid over
+// the next background of the list, becomes the desktop wallpaper.
+#include <QString>
+
+class QWidget;
+
+enum class ApplyResult {
+    Applied,      // the desktop took the new picture
+    NotConfirmed, // the question was answered with no
+    Failed,       // stopped silently; files already written stay written
+};
+
+// The week panel's own rendering at its current size into "Content.bmp" in the picture
+// folder: 32 bits per pixel, fourth byte 0. False when the file cannot be written.
+bool SaveNotesPicture(QWidget *weekPanel);
+
+// The background for this apply: the list entry at PicIndex, or the following one (entry 1
+// past the end) when that file is missing; PicIndex keeps the step. Empty when the list
+// has no usable entry there.
+QString ChooseBackground();
+
+// Lays "Content.bmp" over the background and stores "Mix.bmp" (32 bits), then passes it
+// once through JPEG ("Mix.Jpg", quality 90, baseline) and back into a 24-bit "Mix.bmp".
+bool ComposeWallpaper(const QString &backgroundPath);
+// The JPEG pass alone.
+bool JpegPass();
+
+// The path handed to the desktop: the composed picture.
+QString WallpaperPath();
+
+// The whole apply (the handler of imgAppToDesk): asks first unless that was switched off
+// (then repaints `mainWindow` and waits 100 ms), captures `weekPanel`, composes, sets the
+// wallpaper and steps PicIndex back for the next click.
+ApplyResult ApplyWeekToDesktop(QWidget *mainWindow, QWidget *weekPanel);

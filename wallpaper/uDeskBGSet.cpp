@@ -1,0 +1,5 @@
+#include "uDeskBGSet.h"
+
+#include "Wallpaper.h"
+
+bool SetWallpaper(const QString &path) { return platform::SetWallpaper(path); }
