@@ -1,0 +1,439 @@
+// The RTF writer and reader: round trips, the bytes written, and what other programs write.
+#include "RtfCodec.h"
+#include "rtf_support.h"
+
+#include <QGuiApplication>
+#include <QRandomGenerator>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+// Fonts need an application object; the plain store tests run without one.
+class GuiEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        if (QCoreApplication::instance())
+            return;
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "store_tests";
+        static char *argv[] = {name, nullptr};
+        m_app = new QGuiApplication(argc, argv);
+    }
+    void TearDown() override { delete m_app; }
+
+private:
+    QGuiApplication *m_app = nullptr;
+};
+[[maybe_unused]] auto *const gEnvironment = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
+
+QString u8(const char *s) { return QString::fromUtf8(s); }
+
+QTextCharFormat fmt(std::function<void(QTextCharFormat &)> set)
+{
+    QTextCharFormat f;
+    set(f);
+    return f;
+}
+
+// A document built from paragraphs of (text, format) pieces.
+struct Piece {
+    QString text;
+    QTextCharFormat format;
+};
+using Para = std::vector<Piece>;
+
+void build(QTextDocument &doc, const std::vector<Para> &paras)
+{
+    PrepareNoteDocument(doc);
+    QTextCursor c(&doc);
+    for (size_t i = 0; i < paras.size(); ++i) {
+        if (i > 0)
+            c.insertBlock();
+        for (const Piece &p : paras[i])
+            c.insertText(p.text, p.format);
+    }
+}
+
+Look roundTrip(const QTextDocument &doc, QByteArray *bytes = nullptr)
+{
+    const QByteArray rtf = rtf::Write(doc);
+    if (bytes)
+        *bytes = rtf;
+    QTextDocument back;
+    PrepareNoteDocument(back);
+    EXPECT_TRUE(rtf::Read(rtf, back));
+    return LookOf(back);
+}
+
+Look readRtf(const QByteArray &rtf)
+{
+    QTextDocument doc;
+    PrepareNoteDocument(doc);
+    EXPECT_TRUE(rtf::Read(rtf, doc));
+    return LookOf(doc);
+}
+
+QString plainOf(const QByteArray &rtf)
+{
+    QTextDocument doc;
+    PrepareNoteDocument(doc);
+    rtf::Load(rtf, doc);
+    return doc.toPlainText();
+}
+
+// --- round trips -----------------------------------------------------------------
+
+struct RoundTripCase {
+    const char *name;
+    std::vector<Para> paras;
+};
+
+std::vector<RoundTripCase> roundTripCases()
+{
+    const auto bold = fmt([](QTextCharFormat &f) { f.setFontWeight(QFont::Bold); });
+    const auto italic = fmt([](QTextCharFormat &f) { f.setFontItalic(true); });
+    const auto under = fmt([](QTextCharFormat &f) { f.setFontUnderline(true); });
+    const auto strike = fmt([](QTextCharFormat &f) { f.setFontStrikeOut(true); });
+    const auto all = fmt([](QTextCharFormat &f) {
+        f.setFontWeight(QFont::Bold);
+        f.setFontItalic(true);
+        f.setFontUnderline(true);
+        f.setFontStrikeOut(true);
+    });
+    const auto red = fmt([](QTextCharFormat &f) { f.setForeground(QColor(255, 0, 0)); });
+    const auto marker = fmt([](QTextCharFormat &f) {
+        f.setForeground(QColor(255, 0, 255));
+        f.setBackground(QColor(0, 0, 255));
+    });
+    const auto hei30 = fmt([](QTextCharFormat &f) {
+        f.setFontFamilies({u8("黑体")});
+        f.setProperty(QTextFormat::FontPixelSize, 30);
+    });
+    const auto arial = fmt([](QTextCharFormat &f) {
+        f.setFontFamilies({QStringLiteral("Arial")});
+        f.setFontPointSize(11.5);
+    });
+    const auto courier = fmt([](QTextCharFormat &f) {
+        f.setFontFamilies({QStringLiteral("Courier New")});
+        f.setFontFixedPitch(true);
+        f.setFontPointSize(20);
+    });
+    const auto yahei = fmt([](QTextCharFormat &f) { f.setFontFamilies({u8("微软雅黑")}); });
+    const QTextCharFormat none;
+    return {
+        {"Ascii", {{{"Hello, world", none}}}},
+        {"EmptyDocument", {{}}},
+        {"ParagraphsWithEmptyOnes", {{{"one", none}}, {}, {{"three", none}}, {}}},
+        {"Chinese", {{{u8("今天是 2010年6月1日(二)，下午三点开会。"), none}}, {{u8("√×█　全角空格"), none}}}},
+        {"OutsideGbk", {{{u8("한국어 😀 ₩ ê ĉ ǹ"), none}}}},
+        {"Specials", {{{u8("a\\b{c}d\te f\u2028g h\u00a0i ~"), none}}}},
+        {"Styles",
+         {{{"b", bold}, {"i", italic}, {"u", under}, {"s", strike}, {"all", all}, {u8("粗体"), bold}, {"x", none}}}},
+        {"FacesAndSizes",
+         {{{u8("黑体三十"), hei30}, {"Arial", arial}, {"mono", courier}, {u8("雅黑"), yahei}, {u8("宋体"), none}}}},
+        {"Colours", {{{u8("红字"), red}, {"plain", none}, {u8("标注"), marker}}}},
+        {"FormatsAcrossParagraphs", {{{u8("红"), red}}, {{u8("还是红"), red}, {"bold", bold}}, {{"x", none}}}},
+    };
+}
+
+class RtfRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(RtfRoundTrip, ReadingWhatWasWrittenGivesTheSameDocument)
+{
+    QTextDocument doc;
+    build(doc, GetParam().paras);
+    QByteArray bytes;
+    EXPECT_EQ(roundTrip(doc, &bytes), LookOf(doc)) << bytes.constData();
+    // Our own reading of it writes the very same bytes again.
+    QTextDocument back;
+    PrepareNoteDocument(back);
+    ASSERT_TRUE(rtf::Read(bytes, back));
+    EXPECT_EQ(rtf::Write(back), bytes);
+    // Seven-bit bytes only, as the control writes them.
+    for (const char c : bytes)
+        ASSERT_LT(uint8_t(c), 0x80);
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, RtfRoundTrip, ::testing::ValuesIn(roundTripCases()),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(RtfWriter, WritesWhatTheWindowsControlWrites)
+{
+    QTextDocument doc;
+    QTextCharFormat red;
+    red.setForeground(QColor(255, 0, 0));
+    QTextCharFormat bold;
+    bold.setFontWeight(QFont::Bold);
+    build(doc, {{{u8("今天"), QTextCharFormat()}, {u8("√"), red}, {"Ab", bold}, {u8("😀한"), QTextCharFormat()}}});
+    const QByteArray rtf = rtf::Write(doc);
+    EXPECT_TRUE(rtf.startsWith("{\\rtf1\\ansi\\ansicpg936\\deff0"));
+    EXPECT_TRUE(rtf.contains("{\\fonttbl{\\f0\\fnil\\fcharset134 \\'cb\\'ce\\'cc\\'e5;}}")) << rtf.constData();
+    EXPECT_TRUE(rtf.contains("{\\colortbl ;\\red255\\green0\\blue0;}"));
+    EXPECT_TRUE(rtf.contains("\\uc1"));
+    EXPECT_TRUE(rtf.contains("\\fs23"));
+    EXPECT_TRUE(rtf.contains("\\'bd\\'f1\\'cc\\'ec\\cf1 \\'a1\\'cc\\cf0\\b Ab"));
+    EXPECT_TRUE(rtf.contains("\\u-10179?\\u-8704?\\u-10916?"));
+    EXPECT_TRUE(rtf.endsWith("\\par\r\n}\r\n"));
+    EXPECT_EQ(rtf::Write(doc), rtf); // the same document, the same bytes
+}
+
+TEST(RtfWriter, LatinFacesUseTheWesternCodePage)
+{
+    QTextDocument doc;
+    QTextCharFormat arial;
+    arial.setFontFamilies({QStringLiteral("Arial")});
+    build(doc, {{{u8("café 中"), arial}}});
+    const QByteArray rtf = rtf::Write(doc);
+    EXPECT_TRUE(rtf.contains("{\\f1\\fnil\\fcharset0 Arial;}"));
+    EXPECT_TRUE(rtf.contains("caf\\'e9 \\u20013?"));
+    EXPECT_EQ(LookOf(doc), readRtf(rtf));
+}
+
+// --- documents of the Windows control ----------------------------------------------
+
+TEST(RtfReader, ReadsAWeekNoteOfTheWindowsControl)
+{
+    const Look look = readRtf(ReadFixture("richedit_week.rtf"));
+    ASSERT_EQ(look.size(), 6u);
+    auto text = [&](size_t b) {
+        QString t;
+        for (const LookRun &r : look[b])
+            t += r.text;
+        return t;
+    };
+    EXPECT_EQ(text(0), u8("今天是 2010年6月1日(二)"));
+    EXPECT_EQ(text(1), u8("重要: 下午三点开会 Room 3"));
+    EXPECT_EQ(text(2), u8("█记得买菜 √×"));
+    EXPECT_EQ(text(3), u8("会议 会议 会议 한😀"));
+    EXPECT_EQ(text(4), QString());
+    EXPECT_EQ(text(5), u8("end"));
+
+    const LookRun &first = look[0][0];
+    EXPECT_EQ(first.face, u8("宋体"));
+    EXPECT_EQ(first.size, "pt11");
+    EXPECT_FALSE(first.fg.isValid());
+    const LookRun &important = look[1][0];
+    EXPECT_EQ(important.text, u8("重要"));
+    EXPECT_EQ(important.face, u8("黑体"));
+    EXPECT_EQ(important.size, "pt16");
+    EXPECT_TRUE(important.bold);
+    EXPECT_EQ(important.fg, QColor(255, 0, 0));
+    EXPECT_FALSE(look[1][1].bold);
+    EXPECT_EQ(look[1].back().text, "Room 3");
+    EXPECT_EQ(look[1].back().face, "Arial");
+    EXPECT_EQ(look[2][0].text, u8("█"));
+    EXPECT_EQ(look[2][0].fg, QColor(0, 0, 255));
+    ASSERT_GE(look[3].size(), 5u);
+    EXPECT_TRUE(look[3][0].italic);
+    EXPECT_TRUE(look[3][2].underline);
+    EXPECT_TRUE(look[3][4].strike);
+    EXPECT_EQ(look[5][0].fg, QColor(255, 0, 255));
+    EXPECT_EQ(look[5][0].bg, QColor(0, 0, 255));
+}
+
+TEST(RtfReader, ReadsPlainResetsTabsLineBreaksAndAMissingFinalPar)
+{
+    QTextDocument doc;
+    PrepareNoteDocument(doc);
+    ASSERT_TRUE(rtf::Read(ReadFixture("richedit_plain.rtf"), doc));
+    EXPECT_EQ(doc.toPlainText(), u8("一\t二\n三\ncode 后"));
+    const Look look = LookOf(doc);
+    ASSERT_EQ(look.size(), 2u);
+    EXPECT_EQ(look[0][0].size, "pt9");
+    EXPECT_EQ(look[0][0].fg, QColor(0, 0, 0)); // this colour table has no empty first entry
+    EXPECT_EQ(look[1][0].text, "code");
+    EXPECT_EQ(look[1][0].face, "Courier New");
+    EXPECT_TRUE(look[1][0].bold);
+    EXPECT_EQ(look[1][0].fg, QColor(0, 128, 0));
+    EXPECT_FALSE(look[1][1].bold); // \plain
+    EXPECT_EQ(look[1][1].face, u8("宋体"));
+}
+
+TEST(RtfReader, ReadsOtherCodePagesFromCharsetAndCpg)
+{
+    EXPECT_EQ(plainOf(ReadFixture("codepages.rtf")), u8("café Привет 日本語 繁體 αβγ"));
+    QTextDocument doc;
+    ASSERT_TRUE(rtf::Read(ReadFixture("codepages.rtf"), doc));
+    // The Japanese face name itself is in its own code page.
+    bool found = false;
+    for (const LookBlock &b : LookOf(doc))
+        for (const LookRun &r : b)
+            found = found || r.face == u8("ＭＳ 明朝");
+    EXPECT_TRUE(found);
+}
+
+// --- small documents, one feature each ------------------------------------------------
+
+struct ReadCase {
+    const char *name;
+    const char *rtf;
+    const char *text; // UTF-8, paragraphs joined by '\n'
+};
+
+const ReadCase kReadCases[] = {
+    {"UnicodeWithFallback", R"({\rtf1\ansi\uc1 a\u20320?\u22909?b})", "a你好b"},
+    {"UcTwoSkipsAGbkPair", R"({\rtf1\ansi\ansicpg936\uc2 \u20320\'c4\'e3\u22909\'ba\'c3!})", "你好!"},
+    {"UcZeroSkipsNothing", R"({\rtf1\ansi\uc0 \u20320 x})", "你x"},
+    {"UcIsScopedByGroups", R"({\rtf1\ansi\uc1{\uc3 \u20320 abcd}\u22909 ef})", "你d好f"},
+    {"FallbackEndsAtABrace", R"({\rtf1\ansi\uc4 \u20320 a{b}c})", "你bc"},
+    {"NegativeUnicodeAndSurrogates", R"({\rtf1\ansi\u-10916?\u-10179?\u-8704?})", "한😀"},
+    {"ParLineTab", R"({\rtf1 a\par b\line c\tab d\par})", "a\nb\nc\td"},
+    {"BackslashNewlineIsPar", "{\\rtf1 a\\\nb\\\r\nc}", "a\nb\nc"},
+    {"OnlyTheLastParIsDropped", R"({\rtf1 a\par\par\par})", "a\n\n"},
+    {"EscapedSymbols", R"({\rtf1 \\ \{ \} a\~b\_c\-d})", "\\ { } a b\u2011cd"}, // plain text shows a no-break space as a blank
+    {"NamedCharacters", R"({\rtf1 \emdash\endash\bullet\lquote\rquote\ldblquote\rdblquote})", "—–•‘’“”"},
+    {"IgnorableDestinationSkipped", R"({\rtf1 a{\*\foo secret {nested} more}b})", "ab"},
+    {"KnownDestinationsSkipped",
+     R"({\rtf1{\stylesheet{\s0 Normal;}}{\info{\title T}{\author A}}{\*\generator G;}a{\pict\pngblip 89504e47}b})", "ab"},
+    {"UnknownWordsIgnored", R"({\rtf1\foo12\bar-3 a\zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz b})", "ab"},
+    {"BinSkipsBracesAndBackslashes", "{\\rtf1 a{\\*\\blob\\bin6 }{\\x\\}}b}", "ab"},
+    {"BinInTextIsNotText", "{\\rtf1 a\\bin3 {}\\b}", "ab"},
+    {"UprTakesTheUnicodePart", R"({\rtf1\ansi{\upr{ansi}{\*\ud{\u20320?}}}})", "你"},
+    {"FieldShowsItsResult",
+     R"({\rtf1{\field{\*\fldinst{HYPERLINK "http://x"}}{\fldrslt{\ul link}}} after})", "link after"},
+    {"FieldInstructionWithoutStar", R"({\rtf1{\field{\fldinst{ PAGE }}{\fldrslt 3}}})", "3"},
+    {"HiddenTextIsNotShown", R"({\rtf1 a{\v hidden}b\v c\v0 d})", "abd"},
+    {"ListTextIsKept", R"({\rtf1{\pntext\'b7\tab}{\*\pn\pnlvlblt{\pntxtb x}}item})", "·\titem"},
+    {"RawGbkBytes", "{\\rtf1\\ansi\\ansicpg936 \xc4\xe3\xba\xc3}", "你好"},
+    {"TrailByteWrittenRaw", "{\\rtf1\\ansi\\ansicpg950{\\fonttbl{\\f0\\fcharset136 M;}}\\f0 \\'c1c}", "繁"},
+    {"InvalidHexIsDropped", R"({\rtf1 a\'zzb\'4})", "azzb4"},
+    {"TextAfterTheDocumentIgnored", R"({\rtf1 a}b{c})", "a"},
+    {"TableCells", R"({\rtf1\trowd\cellx100\cellx200 a\cell b\cell\row c})", "a\tb\t\nc"},
+    {"ControlCharactersAreNotText", "{\\rtf1 a\x01\x07\\u7?\\u0?b\x09\x7f}", "ab\t"},
+    {"StructureMarksAreNotText", R"({\rtf1 a\u-560?\u-559?\u-4?b})", "ab"},
+    {"PlainBeforeAnyFontTable", R"({\rtf1\plain\b a\b0 b})", "ab"},
+    {"LeadingBlanksAndBom", "\xEF\xBB\xBF \r\n{\\rtf1 x}", "x"},
+};
+
+class RtfReadCase : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(RtfReadCase, GivesTheText)
+{
+    EXPECT_EQ(plainOf(QByteArray(GetParam().rtf)), u8(GetParam().text)) << GetParam().rtf;
+}
+
+INSTANTIATE_TEST_SUITE_P(Features, RtfReadCase, ::testing::ValuesIn(kReadCases),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(RtfReader, GroupsRestoreTheirStateAndTogglesSwitchOff)
+{
+    const Look look = readRtf(R"({\rtf1{\colortbl;\red0\green0\blue255;}a{\b\i\ul\strike\cf1 b}c\b d\b0 e\i f\i0 )"
+                              R"(\ul g\ulnone h\ul0 i\strike j\strike0 k\cf1 l\cf0 m})");
+    ASSERT_EQ(look.size(), 1u);
+    std::vector<std::pair<QString, int>> seen; // text, style bits
+    for (const LookRun &r : look[0])
+        seen.emplace_back(r.text, r.bold * 1 + r.italic * 2 + r.underline * 4 + r.strike * 8 + r.fg.isValid() * 16);
+    const std::vector<std::pair<QString, int>> expected = {{"a", 0},  {"b", 31}, {"c", 0}, {"d", 1}, {"e", 0},
+                                                           {"f", 2},  {"g", 4},  {"hi", 0}, {"j", 8},
+                                                           {"k", 0},  {"l", 16}, {"m", 0}};
+    EXPECT_EQ(seen, expected);
+}
+
+TEST(RtfReader, AnEmptyParagraphKeepsItsFormatting)
+{
+    QTextDocument doc;
+    PrepareNoteDocument(doc);
+    ASSERT_TRUE(rtf::Read(R"({\rtf1{\fonttbl{\f0\fcharset134 \'ba\'da\'cc\'e5;}}\f0\fs40\b\par})", doc));
+    EXPECT_TRUE(doc.isEmpty());
+    const QFont f = doc.begin().charFormat().font();
+    EXPECT_EQ(f.families().value(0), u8("黑体"));
+    EXPECT_EQ(f.pointSizeF(), 20);
+    EXPECT_TRUE(f.bold());
+}
+
+// --- not RTF, and empty ---------------------------------------------------------------
+
+TEST(RtfLoad, NotRtfIsPlainTextAndEmptyIsEmpty)
+{
+    QTextDocument doc;
+    doc.setPlainText("old");
+    EXPECT_FALSE(rtf::Read("plain {\\rtf1 x}", doc));
+    EXPECT_EQ(doc.toPlainText(), "old"); // untouched
+
+    rtf::Load(QByteArray(), doc);
+    EXPECT_TRUE(doc.isEmpty());
+    rtf::Load(QByteArray::fromHex("bdf1ccec0d0ac3f7ccec0dbaf3ccec"), doc); // GBK, CR LF and a lone CR
+    EXPECT_EQ(doc.toPlainText(), u8("今天\n明天\n后天"));
+    EXPECT_EQ(doc.blockCount(), 3);
+    rtf::Load(u8("今天\n明天").toUtf8(), doc);
+    EXPECT_EQ(doc.toPlainText(), u8("今天\n明天"));
+    rtf::Load(QByteArray("\xFF\xFE\x60\x4f\x7d\x59", 6), doc);
+    EXPECT_EQ(doc.toPlainText(), u8("你好"));
+    rtf::Load("{\\rtf1 x}", doc);
+    EXPECT_EQ(doc.toPlainText(), "x");
+}
+
+// --- bad input ------------------------------------------------------------------------
+
+TEST(RtfReader, EveryTruncationReadsWithoutHarm)
+{
+    for (const char *name : {"richedit_week.rtf", "richedit_plain.rtf", "codepages.rtf"}) {
+        const QByteArray full = ReadFixture(name);
+        ASSERT_FALSE(full.isEmpty()) << name;
+        const QString whole = plainOf(full);
+        for (qsizetype n = 0; n <= full.size(); ++n) {
+            QTextDocument doc;
+            rtf::Load(full.left(n), doc);
+            ASSERT_LE(doc.toPlainText().size(), whole.size() + 16) << name << " at " << n;
+        }
+    }
+}
+
+TEST(RtfReader, DeepNestingUnbalancedAndHugeInput)
+{
+    // A million open groups, text inside, never closed.
+    QByteArray deep = "{\\rtf1 a";
+    deep += QByteArray(1000000, '{');
+    deep += "\\b deep";
+    EXPECT_EQ(plainOf(deep), "adeep");
+
+    // Closed again, then text after the inner groups.
+    QByteArray balanced = "{\\rtf1 a" + QByteArray(5000, '{') + "b" + QByteArray(5000, '}') + "c}";
+    EXPECT_EQ(plainOf(balanced), "abc");
+
+    // More closing than opening ends the document.
+    EXPECT_EQ(plainOf("{\\rtf1 a}}}}b"), "a");
+
+    // Eight megabytes of text with formatting switches.
+    QByteArray huge = "{\\rtf1\\ansi\\ansicpg936 ";
+    const QByteArray chunk = "\\b x\\b0 \\'c4\\'e3\\par ";
+    huge.reserve(8 << 20);
+    while (huge.size() < (8 << 20))
+        huge += chunk;
+    QTextDocument doc;
+    ASSERT_TRUE(rtf::Read(huge, doc));
+    EXPECT_GT(doc.blockCount(), 300000);
+
+    // Huge numbers and lengths.
+    EXPECT_EQ(plainOf("{\\rtf1 a\\bin99999999999999 bc}"), "a");
+    EXPECT_EQ(plainOf("{\\rtf1 \\uc99999999 \\u99999999999 a\\u-99999999999 b}"), "");
+    EXPECT_EQ(plainOf("{\\rtf1 \\fs99999999 \\tavipx-5 \\cf99999 \\f-7 x}"), "x");
+}
+
+TEST(RtfReader, RandomBytesNeverCrash)
+{
+    QRandomGenerator rng(20100601);
+    const QByteArray alphabet = "{}\\'*;0123456789abcdefu- \r\nrtfparbinucplainfonttbl\x80\xc4\xe3";
+    for (int round = 0; round < 400; ++round) {
+        QByteArray data = "{\\rtf1";
+        const int len = int(rng.bounded(2000));
+        for (int i = 0; i < len; ++i)
+            data += round % 2 ? char(rng.bounded(256)) : alphabet[rng.bounded(int(alphabet.size()))];
+        QTextDocument doc;
+        rtf::Load(data, doc);
+        // Whatever came out writes and reads again.
+        QTextDocument again;
+        ASSERT_TRUE(rtf::Read(rtf::Write(doc), again));
+        ASSERT_EQ(again.toPlainText(), doc.toPlainText()) << data.toHex().constData();
+    }
+}
+
+} // namespace
