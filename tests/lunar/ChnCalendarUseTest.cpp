@@ -96,7 +96,7 @@ TEST_P(EraTextOfTest, NamesTheReignYear) { EXPECT_EQ(EraTextOf(GetParam().year),
 INSTANTIATE_TEST_SUITE_P(Years, EraTextOfTest,
                          testing::Values(EraCase{-2069, "[夏]禹  禹元年"}, EraCase{-1, "[西汉]哀帝 刘欣 元寿元年"},
                                          EraCase{0, "[西汉]哀帝 刘欣 元寿2年"},
-                                         EraCase{1, "[西汉]平帝 刘衍 元始元年"},
+                                         EraCase{1, "[西汉]平帝 刘衎 元始元年"},
                                          EraCase{465, "[南朝/宋]明帝 刘彧 泰始元年"},
                                          EraCase{560, "[南朝/陈]文帝 陈蒨 天嘉元年"},
                                          EraCase{589, "[隋]文帝 杨坚 开皇9年"},
@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{1582, 10, 6, {"", "", "", "壬午", "", "", "马", "天秤", "[明]神宗 朱翊钧 万历10年"}},
         RecordCase{1582, 10, 14, {"", "", "", "壬午", "", "", "马", "天秤", "[明]神宗 朱翊钧 万历10年"}},
         RecordCase{1582, 10, 15, {"", "", "九月", "壬午", "", "十九", "马", "天秤", "[明]神宗 朱翊钧 万历10年"}},
-        RecordCase{1, 1, 1, {"", "元旦节", "冬月", "庚申", "", "十九", "猴", "摩羯", "[西汉]平帝 刘衍 元始元年"}}));
+        RecordCase{1, 1, 1, {"", "元旦节", "冬月", "庚申", "", "十九", "猴", "摩羯", "[西汉]平帝 刘衎 元始元年"}}));
 
 TEST(CalcChnCal, OutsideTheRangeOnlyTheDateChanges)
 {
