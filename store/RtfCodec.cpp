@@ -416,6 +416,8 @@ enum class Kw : uint8_t {
     Red, Green, Blue,
     // character formatting
     Plain, Fs, TaviPx, Bold, Italic, Underline, UlNone, Strike, Hidden, Cf, Highlight, Uc,
+    // associated (double-byte) character formatting
+    Loch, Hich, Dbch, Af, Afs, Ab, Ai,
     // text
     Par, Line, Tab, Cell, U, Bin, Char,
 };
@@ -477,6 +479,13 @@ const std::unordered_map<std::string_view, KwInfo> &keywords()
         m["cb"] = {Kw::Highlight};
         m["chcbpat"] = {Kw::Highlight};
         m["uc"] = {Kw::Uc};
+        m["loch"] = {Kw::Loch};
+        m["hich"] = {Kw::Hich};
+        m["dbch"] = {Kw::Dbch};
+        m["af"] = {Kw::Af};
+        m["afs"] = {Kw::Afs};
+        m["ab"] = {Kw::Ab};
+        m["ai"] = {Kw::Ai};
         m["par"] = {Kw::Par};
         m["sect"] = {Kw::Par};
         m["page"] = {Kw::Par};
@@ -518,12 +527,42 @@ struct CharProps {
 
 enum class Dest : uint8_t { Body, FontTable, ColorTable, Skip };
 
+// What \af, \afs, \ab and \ai give double-byte text; -1: as the plain properties.
+struct AsianProps {
+    int font = -1;
+    int halfPoints = -1;
+    int bold = -1;
+    int italic = -1;
+};
+
 struct State {
     Dest dest = Dest::Body;
     Dest uprDest = Dest::Skip;
     bool hidden = false;
+    bool dbch = false; // text is double-byte (\dbch) rather than \loch or \hich
     int uc = 1;
     CharProps props;
+    AsianProps asian;
+
+    // Word processors put the formatting of Chinese runs into the associated
+    // properties when they mark the run as double-byte.
+    CharProps effective() const
+    {
+        if (!dbch)
+            return props;
+        CharProps p = props;
+        if (asian.font >= 0)
+            p.font = asian.font;
+        if (asian.halfPoints > 0) {
+            p.halfPoints = asian.halfPoints;
+            p.px = -1;
+        }
+        if (asian.bold >= 0)
+            p.bold = asian.bold;
+        if (asian.italic >= 0)
+            p.italic = asian.italic;
+        return p;
+    }
 };
 
 struct ReadFont {
@@ -823,7 +862,32 @@ private:
             return;
         case Kw::Plain:
             s.props = CharProps();
+            s.asian = AsianProps();
+            s.dbch = false;
             s.hidden = false;
+            return;
+        case Kw::Loch:
+        case Kw::Hich:
+            s.dbch = false;
+            return;
+        case Kw::Dbch:
+            s.dbch = true;
+            return;
+        case Kw::Af:
+            if (s.dbch && param >= 0)
+                s.asian.font = param;
+            return;
+        case Kw::Afs:
+            if (s.dbch && hasParam && param > 0)
+                s.asian.halfPoints = qMin(param, 3276);
+            return;
+        case Kw::Ab:
+            if (s.dbch)
+                s.asian.bold = !hasParam || param != 0;
+            return;
+        case Kw::Ai:
+            if (s.dbch)
+                s.asian.italic = !hasParam || param != 0;
             return;
         case Kw::Fs:
             if (hasParam && param > 0) {
@@ -904,7 +968,8 @@ private:
             const auto it = m_fonts.constFind(m_fontEntry);
             return it == m_fonts.constEnd() ? m_docCp : fontCodePage(*it);
         }
-        const int idx = m_cur.props.font >= 0 ? m_cur.props.font : m_deff;
+        const int font = m_cur.effective().font;
+        const int idx = font >= 0 ? font : m_deff;
         const auto it = m_fonts.constFind(idx);
         return it == m_fonts.constEnd() ? m_docCp : fontCodePage(*it);
     }
@@ -999,9 +1064,10 @@ private:
             return;
         if (m_pendingBreak)
             materializeBreak();
-        if (!m_runOpen || !(m_runProps == m_cur.props)) {
+        const CharProps props = m_cur.effective();
+        if (!m_runOpen || !(m_runProps == props)) {
             emitRun();
-            m_runProps = m_cur.props;
+            m_runProps = props;
             m_runOpen = true;
         }
         m_run += QChar(ch);
@@ -1019,7 +1085,7 @@ private:
     void materializeBreak()
     {
         emitRun();
-        m_cursor.insertBlock(QTextBlockFormat(), formatFor(m_cur.props));
+        m_cursor.insertBlock(QTextBlockFormat(), formatFor(m_cur.effective()));
         m_pendingBreak = false;
         m_blockHasText = false;
     }
@@ -1031,7 +1097,7 @@ private:
         if (m_pendingBreak)
             materializeBreak();
         if (!m_blockHasText) {
-            const QTextCharFormat f = formatFor(m_cur.props);
+            const QTextCharFormat f = formatFor(m_cur.effective());
             m_cursor.setBlockCharFormat(f);
             m_cursor.setCharFormat(f);
         }

@@ -270,6 +270,77 @@ TEST(RtfReader, ReadsOtherCodePagesFromCharsetAndCpg)
     EXPECT_TRUE(found);
 }
 
+// --- documents of other programs -------------------------------------------------------
+
+struct FixtureCase {
+    const char *file;
+    const char *text; // UTF-8, as plain text
+};
+
+const FixtureCase kFixtures[] = {
+    {"richedit_week.rtf", "今天是 2010年6月1日(二)\n重要: 下午三点开会 Room 3\n█记得买菜 √×\n会议 会议 会议 한😀\n\nend"},
+    {"richedit_plain.rtf", "一\t二\n三\ncode 后"},
+    {"codepages.rtf", "café Привет 日本語 繁體 αβγ"},
+    // LibreOffice Writer's own document (saved from HTML), with \uN and double-byte fallbacks.
+    {"libreoffice_note.rtf", "今天是 2010年6月1日(二)\n重要: 下午三点开会 Room 3\n█记得买菜 √×\n第二行\n会议 会议 会议 한😀"},
+    // A numbered list and a table.
+    {"libreoffice_list.rtf", "清单：\n 1.\t第一项\n 2.\t第二项\n周一\t开会\t\n周二\t出差\t\n完"},
+    // Our own document as LibreOffice read it and saved it again.
+    {"libreoffice_resave.rtf",
+     "今天是 2010年6月1日(二)\n重要: 下午三点开会 Room 3\n█记得买菜 √×\n第二行\n会议 会议 会议 한😀 a\\b{c}\td"},
+    {"pandoc_note.rtf", "今天是 2010年6月1日(二)\n重要: 下午三点开会 Room 3\n█记得买菜 √×\n第二行\n会议 会议 代码 한😀\n•\t第一项\n•\t第二项"},
+};
+
+class RtfFixture : public ::testing::TestWithParam<FixtureCase> {};
+
+TEST_P(RtfFixture, LoadsWithTheRightText)
+{
+    const QByteArray bytes = ReadFixture(GetParam().file);
+    ASSERT_FALSE(bytes.isEmpty()) << GetParam().file;
+    EXPECT_EQ(plainOf(bytes), u8(GetParam().text));
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, RtfFixture, ::testing::ValuesIn(kFixtures), [](const auto &info) {
+    std::string n = info.param.file;
+    return n.substr(0, n.find('.'));
+});
+
+// The run of a document that holds the text.
+LookRun runWith(const Look &look, const QString &text)
+{
+    for (const LookBlock &b : look)
+        for (const LookRun &r : b)
+            if (r.text == text)
+                return r;
+    ADD_FAILURE() << "no run " << text.toStdString();
+    return LookRun();
+}
+
+TEST(RtfReader, KeepsTheFormattingOfLibreOfficeAndPandoc)
+{
+    // LibreOffice gives Chinese runs their size, face and weight through \dbch\afs\af\ab.
+    const Look lo = readRtf(ReadFixture("libreoffice_note.rtf"));
+    const LookRun important = runWith(lo, u8("重要"));
+    EXPECT_TRUE(important.bold);
+    EXPECT_EQ(important.size, "pt16");
+    EXPECT_EQ(important.fg, QColor(255, 0, 0));
+    EXPECT_EQ(runWith(lo, u8("█")).fg, QColor(0, 0, 255));
+    EXPECT_TRUE(runWith(lo, u8("会议")).italic);
+    EXPECT_EQ(runWith(lo, "Room 3").face, "Arial");
+
+    const Look again = readRtf(ReadFixture("libreoffice_resave.rtf"));
+    const LookRun big = runWith(again, u8("重要"));
+    EXPECT_TRUE(big.bold);
+    EXPECT_EQ(big.size, "pt18"); // our 24 pixels
+    EXPECT_EQ(big.fg, QColor(255, 0, 0));
+    EXPECT_EQ(runWith(again, "Room 3").size, "pt12");
+
+    const Look pd = readRtf(ReadFixture("pandoc_note.rtf"));
+    EXPECT_TRUE(runWith(pd, u8("重要")).bold);
+    EXPECT_EQ(runWith(pd, u8("代码")).face, "Courier");
+    EXPECT_EQ(runWith(pd, u8("会议")).face, "Helvetica");
+}
+
 // --- small documents, one feature each ------------------------------------------------
 
 struct ReadCase {
@@ -375,7 +446,8 @@ TEST(RtfLoad, NotRtfIsPlainTextAndEmptyIsEmpty)
 
 TEST(RtfReader, EveryTruncationReadsWithoutHarm)
 {
-    for (const char *name : {"richedit_week.rtf", "richedit_plain.rtf", "codepages.rtf"}) {
+    for (const FixtureCase &fixture : kFixtures) {
+        const char *name = fixture.file;
         const QByteArray full = ReadFixture(name);
         ASSERT_FALSE(full.isEmpty()) << name;
         const QString whole = plainOf(full);
