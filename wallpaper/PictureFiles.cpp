@@ -205,7 +205,7 @@ bool ReadBmp(const QString &path, TPicture &out, QString *error)
         return false;
     }
     bool malformed = false;
-    if (readPlainBmp(d, size, out, malformed))
+    if (readPlainBmp(d, size, out, malformed) && !malformed)
         return true;
     if (malformed) {
         setError(error, QStringLiteral("BMP 图片已损坏：%1").arg(path));
