@@ -13,7 +13,12 @@
 #include <array>
 #include <memory>
 
+#include <ostream>
+
 class QTextEdit;
+
+// Readable failure messages.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 class WallpaperTest : public ::testing::Test {
 protected:

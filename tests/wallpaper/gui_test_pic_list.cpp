@@ -1,0 +1,334 @@
+// The picture list file, the main window's copy of it and the picture window.
+#include "wallpaper_fixture.h"
+
+#include "Dialogs.h"
+#include "PictureFiles.h"
+#include "WindowParts.h"
+#include "uGlobal.h"
+#include "uPicSel.h"
+
+#include <QFile>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+QStringList names()
+{
+    QStringList out;
+    for (const TPicBGList &e : PicBGList)
+        out << e.FileName;
+    return out;
+}
+} // namespace
+
+class PicListTest : public WallpaperTest {};
+
+TEST_F(PicListTest, FirstStartCreatesTheListWithTheDefaultPictureTwice)
+{
+    ASSERT_FALSE(QFile::exists(PicListPath()));
+    EXPECT_TRUE(LoadPicList(false));
+    QFile f(PicListPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "A1.bmp\r\nA1.bmp\r\n");
+    EXPECT_EQ(CurrentPicName, "A1.bmp");
+    EXPECT_EQ(PicCount, 2);
+    EXPECT_EQ(PicIndex, 0);
+    EXPECT_EQ(names(), (QStringList{"A1.bmp", "A1.bmp"}));
+    EXPECT_EQ(PicBGList[1].Index, 1);
+}
+
+struct IndexCase {
+    QStringList file;
+    int unchosen, chosen;
+};
+class PicIndexCases : public PicListTest, public ::testing::WithParamInterface<IndexCase> {};
+
+TEST_P(PicIndexCases, LastLineOrLastLineHoldingTheCurrentName)
+{
+    const IndexCase &c = GetParam();
+    writeLines(PicListPath(), c.file);
+    LoadPicList(false);
+    EXPECT_EQ(PicIndex, c.unchosen);
+    EXPECT_EQ(PicCount, c.file.size());
+    EXPECT_EQ(CurrentPicName, c.file.first());
+    EXPECT_EQ(names(), c.file);
+    LoadPicList(true);
+    EXPECT_EQ(PicIndex, c.chosen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, PicIndexCases,
+                         ::testing::Values(IndexCase{{"X.bmp", "A1.bmp", "X.bmp", "Y.bmp"}, 3, 2},
+                                           IndexCase{{"B.bmp", "A1.bmp", "B.bmp", "C.bmp"}, 3, 2},
+                                           IndexCase{{"Z.bmp", "A1.bmp", "B.bmp"}, 2, 0},
+                                           IndexCase{{"C.bmp", "C.bmp", "b.bmp", "C.bmp", "c.bmp"}, 4, 3},
+                                           IndexCase{{"风景.bmp", "风景.bmp"}, 1, 1}));
+
+TEST_F(PicListTest, AnEmptyFileKeepsTheListItHad)
+{
+    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp"});
+    LoadPicList(false);
+    writeLines(PicListPath(), {});
+    LoadPicList(true);
+    EXPECT_EQ(PicCount, 0);
+    EXPECT_EQ(names(), (QStringList{"B.bmp", "A1.bmp", "B.bmp"}));
+    EXPECT_EQ(CurrentPicName, "B.bmp");
+    EXPECT_EQ(PicIndex, 2);
+}
+
+// ---- the picture window -----------------------------------------------------------
+
+class PicSelFrmTest : public WallpaperTest {
+protected:
+    void SetUp() override
+    {
+        WallpaperTest::SetUp();
+        frm = CreatePicSelFrm(nullptr);
+    }
+    QStringList rows() const
+    {
+        QStringList out;
+        for (int i = 0; i < frm->LVpic->count(); ++i)
+            out << frm->LVpic->item(i)->text();
+        return out;
+    }
+    void select(std::initializer_list<int> rowsToSelect)
+    {
+        frm->LVpic->clearSelection();
+        for (int r : rowsToSelect)
+            frm->LVpic->item(r)->setSelected(true);
+    }
+    // Shows the window with `file` as the list file.
+    void showWith(const QStringList &file)
+    {
+        writeLines(PicListPath(), file);
+        frm->FormShow();
+    }
+    TPicSelFrm *frm = nullptr;
+};
+
+TEST_F(PicSelFrmTest, ShowingListsLinesOneOnAndTakesLineZeroAsCurrent)
+{
+    showWith({"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
+    EXPECT_EQ(frm->CurPicName, "B.bmp");
+    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "B.bmp", "C.bmp"}));
+    EXPECT_EQ(frm->width(), 524);
+    EXPECT_EQ(frm->height(), 286);
+    EXPECT_TRUE(frm->windowFlags() & Qt::FramelessWindowHint);
+    EXPECT_EQ(frm->LVpic->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(frm->btnAdd->text(), "添  加");
+    EXPECT_EQ(frm->btnRemove->text(), "移  除");
+    EXPECT_EQ(frm->btnOk->text(), "确  定");
+}
+
+TEST_F(PicSelFrmTest, ShowingWithoutAFileCreatesIt)
+{
+    frm->FormShow();
+    EXPECT_EQ(rows(), QStringList{"A1.bmp"});
+    EXPECT_EQ(frm->CurPicName, "A1.bmp");
+    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp"}));
+}
+
+TEST_F(PicSelFrmTest, AnEmptyFileKeepsTheRowsShownBefore)
+{
+    showWith({"B.bmp", "B.bmp", "C.bmp"});
+    showWith({});
+    EXPECT_EQ(rows(), (QStringList{"B.bmp", "C.bmp"}));
+    EXPECT_EQ(frm->CurPicName, "B.bmp");
+}
+
+TEST_F(PicSelFrmTest, AddingCopiesConvertsAndListsJpegAndGifButNotPng)
+{
+    showWith({"A1.bmp", "A1.bmp"});
+    QTemporaryDir outside;
+    const QString photo = outside.filePath("photo.JPG"), gif = outside.filePath("anim.gif"),
+                  png = outside.filePath("pic.png");
+    ASSERT_TRUE(QFile::copy(fixture("photo.JPG"), photo));
+    ASSERT_TRUE(QFile::copy(fixture("anim.gif"), gif));
+    ASSERT_TRUE(QFile::copy(fixture("pic.png"), png));
+    dialogs::QueueAnswer(QStringList{photo, outside.filePath("gone.jpg"), gif, png});
+    dialogs::TakeShown();
+
+    frm->btnAddClick();
+
+    const QList<dialogs::Shown> shown = dialogs::TakeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].kind, "open");
+    EXPECT_EQ(shown[0].detail.toString(), "All(*.bmp;*.ico,*.Jpg;*.PNG;*.JPEG;*.Gif;)");
+    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "photo.bmp", "anim.bmp"}));
+    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp", "photo.bmp", "anim.bmp"}));
+    for (const char *f : {"photo.JPG", "photo.bmp", "anim.gif", "anim.bmp", "pic.png"})
+        EXPECT_TRUE(QFile::exists(PictureDir() + f)) << f;
+    EXPECT_FALSE(QFile::exists(PictureDir() + "gone.jpg"));
+    TPicture p;
+    ASSERT_TRUE(pictures::ReadBmp(PictureDir() + "photo.bmp", p));
+    EXPECT_EQ(p.width, 64);
+}
+
+TEST_F(PicSelFrmTest, AddingReplacesACopyOfTheSameName)
+{
+    showWith({"A1.bmp", "A1.bmp"});
+    writeSolidBmp("same.bmp", 4, 4, Qt::red);
+    QTemporaryDir outside;
+    QImage blue(8, 8, QImage::Format_RGB888);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(blue.save(outside.filePath("same.bmp"), "BMP"));
+    dialogs::QueueAnswer(QStringList{outside.filePath("same.bmp")});
+    frm->btnAddClick();
+    TPicture p;
+    ASSERT_TRUE(pictures::ReadBmp(PictureDir() + "same.bmp", p));
+    EXPECT_EQ(p.width, 8);
+    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "same.bmp"}));
+}
+
+TEST_F(PicSelFrmTest, AddingAPictureAlreadyInTheFolderKeepsIt)
+{
+    showWith({"A1.bmp", "A1.bmp"});
+    writeSolidBmp("here.bmp", 4, 4, Qt::red);
+    dialogs::QueueAnswer(QStringList{PictureDir() + "here.bmp"});
+    frm->btnAddClick();
+    TPicture p;
+    EXPECT_TRUE(pictures::ReadBmp(PictureDir() + "here.bmp", p));
+    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "here.bmp"}));
+}
+
+TEST_F(PicSelFrmTest, AnUnreadablePictureStaysCopiedButIsNotListed)
+{
+    showWith({"A1.bmp", "A1.bmp"});
+    QTemporaryDir outside;
+    QFile bad(outside.filePath("bad.bmp"));
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BM this is not a picture");
+    bad.close();
+    dialogs::QueueAnswer(QStringList{bad.fileName()});
+    frm->btnAddClick();
+    EXPECT_TRUE(QFile::exists(PictureDir() + "bad.bmp"));
+    EXPECT_EQ(rows(), QStringList{"A1.bmp"});
+    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp"}));
+}
+
+TEST_F(PicSelFrmTest, CancellingTheOpenDialogChangesNothing)
+{
+    showWith({"A1.bmp", "A1.bmp"});
+    frm->btnAddClick(); // nothing queued: cancelled
+    EXPECT_EQ(rows(), QStringList{"A1.bmp"});
+}
+
+struct RemoveCase {
+    const char *name;
+    QStringList file;          // line 0 and the rows
+    std::vector<int> selected; // rows
+    QStringList expectedFile;
+};
+class RemoveCases : public PicSelFrmTest, public ::testing::WithParamInterface<RemoveCase> {};
+
+TEST_P(RemoveCases, FirstSelectedRowDecides)
+{
+    const RemoveCase &c = GetParam();
+    showWith(c.file);
+    frm->LVpic->clearSelection();
+    for (int r : c.selected)
+        frm->LVpic->item(r)->setSelected(true);
+    frm->btnRemoveClick();
+    EXPECT_EQ(lines(PicListPath()), c.expectedFile);
+    EXPECT_EQ(frm->CurPicName, c.expectedFile.first());
+    EXPECT_EQ(QStringList{frm->CurPicName} + rows(), c.expectedFile);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RemoveCases,
+    ::testing::Values(
+        RemoveCase{"default_first_deletes_nothing", {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"}, {2, 0},
+                   {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"}},
+        RemoveCase{"other_first_deletes_all_selected", {"C.bmp", "B.bmp", "A1.bmp", "C.bmp"}, {0, 1},
+                   {"C.bmp", "C.bmp"}},
+        RemoveCase{"current_removed_becomes_default", {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"}, {1, 2},
+                   {"A1.bmp", "A1.bmp"}},
+        RemoveCase{"current_default_stays", {"A1.bmp", "A1.bmp", "B.bmp"}, {0}, {"A1.bmp", "A1.bmp", "B.bmp"}},
+        RemoveCase{"one_row", {"A1.bmp", "A1.bmp", "B.bmp", "C.bmp"}, {2}, {"A1.bmp", "A1.bmp", "B.bmp"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(PicSelFrmTest, RemovingNeverDeletesPictureFiles)
+{
+    writeSolidBmp("B.bmp", 4, 4, Qt::red);
+    showWith({"A1.bmp", "A1.bmp", "B.bmp"});
+    select({1});
+    frm->btnRemoveClick();
+    EXPECT_TRUE(QFile::exists(PictureDir() + "B.bmp"));
+}
+
+TEST_F(PicSelFrmTest, RemovingWithoutSelectionWritesNothing)
+{
+    showWith({"A1.bmp", "A1.bmp", "B.bmp"});
+    writeLines(PicListPath(), {"untouched"});
+    frm->LVpic->clearSelection();
+    frm->btnRemoveClick();
+    EXPECT_EQ(lines(PicListPath()), QStringList{"untouched"});
+}
+
+struct OkCase {
+    const char *name;
+    std::vector<int> selected;
+    bool writes;
+    const char *current;
+};
+class OkCases : public PicSelFrmTest, public ::testing::WithParamInterface<OkCase> {};
+
+TEST_P(OkCases, ChoosesTheFirstSelectedRow)
+{
+    const OkCase &c = GetParam();
+    showWith({"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
+    writeLines(PicListPath(), {"untouched"});
+    frm->LVpic->clearSelection();
+    for (int r : c.selected)
+        frm->LVpic->item(r)->setSelected(true);
+    frm->btnOkClick();
+    EXPECT_EQ(frm->CurPicName, c.current);
+    EXPECT_EQ(frm->result(), QDialog::Accepted);
+    if (c.writes)
+        EXPECT_EQ(lines(PicListPath()), (QStringList{c.current, "A1.bmp", "B.bmp", "C.bmp"}));
+    else
+        EXPECT_EQ(lines(PicListPath()), QStringList{"untouched"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, OkCases,
+                         ::testing::Values(OkCase{"none", {}, false, "B.bmp"},
+                                           OkCase{"already_current", {1}, false, "B.bmp"},
+                                           OkCase{"first_in_list_order_is_current", {2, 1}, false, "B.bmp"},
+                                           OkCase{"default", {2, 0}, true, "A1.bmp"},
+                                           OkCase{"new_one", {2}, true, "C.bmp"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// ---- the main window's imgAddToDesk ------------------------------------------------
+
+TEST_F(PicSelFrmTest, ChoosingAnotherPictureStartsTheRotationThere)
+{
+    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp", "B.bmp"});
+    LoadPicList(false);
+    ASSERT_EQ(PicIndex, 4);
+    QTimer::singleShot(0, frm, [this] {
+        select({2});
+        QTest::mouseClick(frm->btnOk, Qt::LeftButton);
+    });
+    imgAddToDeskClick(nullptr);
+    EXPECT_EQ(CurrentPicName, "C.bmp");
+    EXPECT_EQ(PicIndex, 3);
+    EXPECT_EQ(lines(PicListPath()).first(), "C.bmp");
+}
+
+TEST_F(PicSelFrmTest, ClosingWithoutAChoiceStartsAtTheLastEntry)
+{
+    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
+    LoadPicList(true);
+    ASSERT_EQ(PicIndex, 2);
+    QTimer::singleShot(0, frm, [this] {
+        select({2});
+        QTest::mouseClick(frm->imgClose, Qt::LeftButton); // closes without saving
+    });
+    imgAddToDeskClick(nullptr);
+    EXPECT_EQ(CurrentPicName, "B.bmp");
+    EXPECT_EQ(PicIndex, 3);
+    EXPECT_EQ(frm->result(), QDialog::Rejected);
+}
