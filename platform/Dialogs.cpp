@@ -24,6 +24,19 @@ QString appTitle()
     return QApplication::applicationDisplayName();
 }
 
+// Qt's dialogs split a filter's patterns at blanks only; the Windows form "(*.a;*.b,*.c)"
+// would otherwise be one pattern that matches no file.
+QString qtFilter(QString filter)
+{
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close < open)
+        return filter;
+    QString patterns = filter.mid(open + 1, close - open - 1);
+    patterns.replace(QLatin1Char(';'), QLatin1Char(' ')).replace(QLatin1Char(','), QLatin1Char(' '));
+    return filter.left(open + 1) + patterns.simplified() + filter.mid(close);
+}
+
 } // namespace
 
 void SetScripted(bool on)
@@ -73,7 +86,7 @@ QStringList GetOpenFileNames(QWidget *parent, const QString &caption, const QStr
     g_shown.append({"open", caption, filter});
     if (g_scripted)
         return nextAnswer().toStringList();
-    return QFileDialog::getOpenFileNames(parent, caption, dir, filter);
+    return QFileDialog::getOpenFileNames(parent, caption, dir, qtFilter(filter));
 }
 
 std::optional<QColor> GetColor(const QColor &initial, QWidget *parent)
