@@ -76,6 +76,18 @@ QString Picture(const char *name)
 
 } // namespace winparts
 
+TShape::TShape(QWidget *parent, const QColor &fill, const QColor &outline, int penWidth)
+    : QWidget(parent), m_fill(fill), m_outline(outline), m_pen(penWidth)
+{
+}
+
+void TShape::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.fillRect(rect(), m_outline);
+    p.fillRect(rect().adjusted(m_pen, m_pen, -m_pen, -m_pen), m_fill);
+}
+
 TCloseButton::TCloseButton(QWidget *parent) : QWidget(parent)
 {
     m_pics[0] = QPixmap(winparts::Picture("close_normal.png"));

@@ -15,6 +15,22 @@ QString Picture(const char *name);
 
 } // namespace winparts
 
+// A filled rectangle with an outline, the background of the borderless windows.
+class TShape : public QWidget {
+    Q_OBJECT
+public:
+    TShape(QWidget *parent, const QColor &fill, const QColor &outline, int penWidth = 1);
+    QColor fill() const { return m_fill; }
+    QColor outline() const { return m_outline; }
+
+protected:
+    void paintEvent(QPaintEvent *e) override;
+
+private:
+    QColor m_fill, m_outline;
+    int m_pen;
+};
+
 // The close button: normal; highlighted while the mouse is over it; pressed while the
 // button is down on it. Releasing over it raises clicked.
 class TCloseButton : public QWidget {

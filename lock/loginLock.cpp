@@ -5,7 +5,6 @@
 #include "TImage.h"
 #include "WindowParts.h"
 
-#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,15 +22,6 @@ QFont pixelFont(const QString &family, int px)
     return f;
 }
 
-QFrame *filledFrame(QWidget *parent, const QString &name, const QColor &fill, const QColor &outline)
-{
-    auto *f = new QFrame(parent);
-    f->setObjectName(name);
-    f->setStyleSheet(QStringLiteral("QFrame#%1 { background: %2; border: 1px solid %3; }")
-                         .arg(name, fill.name(), outline.name()));
-    return f;
-}
-
 } // namespace
 
 TLockLogin::TLockLogin(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
@@ -39,16 +29,16 @@ TLockLogin::TLockLogin(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::Framele
     setWindowTitle(QStringLiteral("Tavi周记事本"));
     setFixedSize(246, 145);
 
-    shpFrame = filledFrame(this, QStringLiteral("shpFrame"), QColor(220, 231, 255), QColor(153, 168, 206));
+    shpFrame = new TShape(this, QColor(220, 231, 255), QColor(153, 168, 206));
     shpFrame->setGeometry(0, 0, 246, 145);
 
-    pnlWhite = filledFrame(shpFrame, QStringLiteral("pnlWhite"), Qt::white, QColor(146, 168, 218));
+    pnlWhite = new TShape(shpFrame, Qt::white, QColor(146, 168, 218));
     pnlWhite->setGeometry(4, 4, 238, 137);
 
     imgLeft = new TImage(pnlWhite, winparts::Picture("lock_left.png"));
     imgLeft->setGeometry(3, 5, 62, 127);
 
-    pnlRight = filledFrame(pnlWhite, QStringLiteral("pnlRight"), QColor(228, 235, 253), QColor(228, 235, 253));
+    pnlRight = new TShape(pnlWhite, QColor(228, 235, 253), QColor(228, 235, 253));
     pnlRight->setGeometry(66, 5, 169, 127);
 
     imgHeader = new TImage(pnlRight, winparts::Picture("lock_header.png"));
@@ -64,9 +54,10 @@ TLockLogin::TLockLogin(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::Framele
 
     edtPW = new QLineEdit(pnlRight);
     edtPW->setObjectName(QStringLiteral("edtPW"));
-    edtPW->setEchoMode(QLineEdit::Password);
+    // The style sheet first: the echo mode takes the password character from it.
     edtPW->setStyleSheet(QStringLiteral(
         "QLineEdit { lineedit-password-character: 42; background: white; border: 1px solid #92a8da; }"));
+    edtPW->setEchoMode(QLineEdit::Password);
     edtPW->setGeometry(58, 60, 102, 21);
     edtPW->installEventFilter(this);
 

@@ -3,11 +3,11 @@
 // comes up, and the check that decides whether it is asked for at all.
 #include <QDialog>
 
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class TImage;
+class TShape;
 
 // The lock window's answer: false from its creation until the right password is given.
 extern bool LoginUnlocked;
@@ -17,10 +17,10 @@ class TLockLogin : public QDialog {
 public:
     explicit TLockLogin(QWidget *owner = nullptr);
 
-    QFrame *shpFrame = nullptr;
-    QFrame *pnlWhite = nullptr;
+    TShape *shpFrame = nullptr;
+    TShape *pnlWhite = nullptr;
     TImage *imgLeft = nullptr;
-    QFrame *pnlRight = nullptr;
+    TShape *pnlRight = nullptr;
     TImage *imgHeader = nullptr;
     QLabel *lblUser = nullptr;
     QLabel *lblPW = nullptr;

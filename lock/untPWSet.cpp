@@ -7,10 +7,10 @@
 
 #include <QCheckBox>
 #include <QFileInfo>
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QShowEvent>
 
 TpwsetFrm *pwsetFrm = nullptr;
@@ -27,10 +27,14 @@ QFont pixelFont(const QString &family, int px)
 QLineEdit *passwordField(QWidget *parent)
 {
     auto *e = new QLineEdit(parent);
-    e->setEchoMode(QLineEdit::Password);
+    // A pasted line break would split the password over the file's lines and lock the
+    // user out; such a paste is refused.
+    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[^\\r\\n]*")), e));
     e->setStyleSheet(QStringLiteral(
         "QLineEdit { lineedit-password-character: 42; background: white; border: 1px solid #98a8b6; }"
         "QLineEdit:focus { border-color: #4d7fd6; }"));
+    // After the style sheet, which gives the password character.
+    e->setEchoMode(QLineEdit::Password);
     return e;
 }
 
@@ -41,9 +45,7 @@ TpwsetFrm::TpwsetFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt:
     setWindowTitle(QStringLiteral("登录密码设置"));
     setFixedSize(442, 222);
 
-    shpFrame = new QFrame(this);
-    shpFrame->setObjectName(QStringLiteral("shpFrame"));
-    shpFrame->setStyleSheet(QStringLiteral("QFrame#shpFrame { background: white; border: 1px solid #98a8b6; }"));
+    shpFrame = new TShape(this, Qt::white, QColor(152, 168, 182));
     shpFrame->setGeometry(0, 0, 442, 222);
 
     imgBG = new TImage(shpFrame, winparts::Picture("pwset_bg.png"));

@@ -3,12 +3,12 @@
 #include <QDialog>
 
 class QCheckBox;
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class TCloseButton;
 class TImage;
+class TShape;
 
 class TpwsetFrm : public QDialog {
     Q_OBJECT
@@ -16,7 +16,7 @@ public:
     // Created once at start with the main window as parent, and reused.
     explicit TpwsetFrm(QWidget *mainWindow = nullptr);
 
-    QFrame *shpFrame = nullptr;
+    TShape *shpFrame = nullptr;
     TImage *imgBG = nullptr;
     TImage *imgTitle = nullptr;
     QLabel *lblTitle = nullptr;

@@ -2,7 +2,6 @@
 
 #include "WindowParts.h"
 
-#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -29,9 +28,7 @@ TSearchTxtFrm::TSearchTxtFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dial
     setWindowTitle(QStringLiteral("查找"));
     setFixedSize(564, 179);
 
-    shpFrame = new QFrame(this);
-    shpFrame->setObjectName(QStringLiteral("shpFrame"));
-    shpFrame->setStyleSheet(QStringLiteral("QFrame#shpFrame { background: #f7f7f7; border: 1px solid #808080; }"));
+    shpFrame = new TShape(this, QColor(247, 247, 247), QColor(128, 128, 128));
     shpFrame->setGeometry(0, 0, 564, 179);
 
     lblTitle = new QLabel(QStringLiteral("查找"), shpFrame);

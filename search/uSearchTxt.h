@@ -8,11 +8,11 @@
 #include <cstdint>
 #include <vector>
 
-class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class TCloseButton;
+class TShape;
 
 // The dates of the hits, kept by the search window; nothing else writes them.
 extern std::vector<tdt::TDateTime> SearchDates;
@@ -25,7 +25,7 @@ public:
     // Created once at start with the main window as parent; shown not modal.
     explicit TSearchTxtFrm(QWidget *mainWindow = nullptr);
 
-    QFrame *shpFrame = nullptr;
+    TShape *shpFrame = nullptr;
     QLabel *lblTitle = nullptr;
     QLabel *lblKey = nullptr;
     QLineEdit *edtSearchKey = nullptr;

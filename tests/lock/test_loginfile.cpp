@@ -1,0 +1,44 @@
+// Data/loginstr.db read and written as files, without the windows.
+#include "lock_fixture.h"
+
+#include "LoginFile.h"
+
+TEST_F(LockTest, FileIsRewrittenWholeWithCrLf)
+{
+    writeLogin("a much longer old password\r\nsame\r\n-1\r\nstray fourth line\r\n");
+    ASSERT_TRUE(loginfile::WritePassword(QStringLiteral("pw"), QStringLiteral("pw")));
+    EXPECT_EQ(loginBytes(), QByteArray("pw\r\npw\r\n-1\r\n"));
+    ASSERT_TRUE(loginfile::WriteNoPassword());
+    EXPECT_EQ(loginBytes(), QByteArray("QZKVT4817306\r\nQZKVT4817306\r\n0\r\n"));
+}
+
+TEST_F(LockTest, LineZeroReadsAsStored)
+{
+    copyLogin(QStringLiteral("trailing_blanks.db"));
+    QString line0;
+    ASSERT_EQ(loginfile::ReadLine0(line0), settings::Status::Ok);
+    EXPECT_EQ(line0, "open sesame  ");
+    EXPECT_FALSE(loginfile::IsNoPassword(line0));
+
+    copyLogin(QStringLiteral("gbk_password.db"));
+    ASSERT_EQ(loginfile::ReadLine0(line0), settings::Status::Ok);
+    EXPECT_EQ(line0, QString::fromUtf8("周记2010"));
+}
+
+TEST_F(LockTest, MarkerIsRecognisedOnlyExactly)
+{
+    EXPECT_TRUE(loginfile::IsNoPassword(QStringLiteral("QZKVT4817306")));
+    for (const char *other : {"qzkvt4817306", "QZKVT4817306 ", " QZKVT4817306", "QZKVT481730", "QZKVT48173066", ""})
+        EXPECT_FALSE(loginfile::IsNoPassword(QString::fromLatin1(other))) << other;
+}
+
+TEST_F(LockTest, FileStatusesAtStartUp)
+{
+    QString line0;
+    EXPECT_EQ(loginfile::ReadLine0(line0), settings::Status::NoFile);
+    writeLogin("");
+    EXPECT_EQ(loginfile::ReadLine0(line0), settings::Status::NoLine);
+    writeLogin("\r\n");
+    EXPECT_EQ(loginfile::ReadLine0(line0), settings::Status::Ok);
+    EXPECT_EQ(line0, "");
+}
