@@ -1,0 +1,293 @@
+#include "NoteBox.h"
+
+#include "RtfCodec.h"
+
+#include <QContextMenuEvent>
+#include <QFocusEvent>
+#include <QIODevice>
+#include <QMenu>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+
+#include <vector>
+
+TNoteBox::TNoteBox(QWidget *parent) : QTextEdit(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    const QFont f = DefaultFont();
+    setFont(f);
+    document()->setDefaultFont(f);
+    QPalette p = palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, QPalette::Text, p.color(group, QPalette::WindowText));
+    // A kept selection looks the same with and without the focus.
+    p.setBrush(QPalette::Inactive, QPalette::Highlight, p.brush(QPalette::Active, QPalette::Highlight));
+    p.setBrush(QPalette::Inactive, QPalette::HighlightedText, p.brush(QPalette::Active, QPalette::HighlightedText));
+    setPalette(p);
+    connect(this, &QTextEdit::textChanged, this, [this] {
+        if (!m_replacing)
+            emit changed();
+    });
+}
+
+QFont TNoteBox::DefaultFont()
+{
+    QFont f(QStringLiteral("宋体"));
+    f.setPixelSize(15);
+    return f;
+}
+
+// --- whole content ---------------------------------------------------------------
+
+QByteArray TNoteBox::RtfContent() const { return rtf::Write(*document()); }
+
+void TNoteBox::SaveToStream(QIODevice &stream) const { stream.write(RtfContent()); }
+
+void TNoteBox::LoadFromStream(QIODevice &stream) { replaceContent(stream.readAll()); }
+
+void TNoteBox::LoadFromBytes(const QByteArray &bytes) { replaceContent(bytes); }
+
+void TNoteBox::SetTextEmpty() { replaceContent(QByteArray()); }
+
+void TNoteBox::replaceContent(const QByteArray &bytes)
+{
+    m_replacing = true;
+    QTextDocument *doc = document();
+    const QFont def = doc->defaultFont();
+    // What was there before is not something to undo back to.
+    doc->setUndoRedoEnabled(false);
+    rtf::Load(bytes, *doc);
+    doc->setDefaultFont(def);
+    doc->setUndoRedoEnabled(true);
+    doc->setModified(false);
+    setTextCursor(QTextCursor(doc));
+    m_hidden.reset();
+    m_replacing = false;
+    emit changed();
+}
+
+QString TNoteBox::PlainText() const
+{
+    QString t = toPlainText();
+    t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return t;
+}
+
+QStringList TNoteBox::PlainLines() const { return toPlainText().split(QLatin1Char('\n')); }
+
+// --- editing ---------------------------------------------------------------------
+
+void TNoteBox::ClearSelection()
+{
+    if (isReadOnly())
+        return;
+    QTextCursor c = textCursor();
+    c.removeSelectedText();
+    setTextCursor(c);
+}
+
+void TNoteBox::ReplaceSelection(const QString &text)
+{
+    if (isReadOnly())
+        return;
+    QTextCursor c = textCursor();
+    QTextCharFormat f = c.charFormat();
+    if (c.hasSelection()) {
+        QTextCursor first(document());
+        first.setPosition(c.selectionStart() + 1);
+        f = first.charFormat();
+    }
+    f.clearProperty(QTextFormat::ObjectType);
+    c.insertText(text, f);
+    setTextCursor(c);
+}
+
+// --- attributes ------------------------------------------------------------------
+
+QColor TNoteBox::SelectionColor() const
+{
+    const QBrush b = textCursor().charFormat().foreground();
+    return b.style() == Qt::NoBrush ? palette().color(QPalette::Text) : b.color();
+}
+
+void TNoteBox::applyToSelection(const std::function<void(QTextCharFormat &)> &change)
+{
+    if (isReadOnly())
+        return;
+    QTextCursor c = textCursor();
+    if (!c.hasSelection()) {
+        QTextCharFormat f = c.charFormat();
+        change(f);
+        setCurrentCharFormat(f);
+        return;
+    }
+    // Each piece keeps what the change does not touch.
+    const int start = c.selectionStart();
+    const int end = c.selectionEnd();
+    struct Piece {
+        int from, to;
+        QTextCharFormat format;
+    };
+    std::vector<Piece> pieces;
+    for (QTextBlock b = document()->findBlock(start); b.isValid() && b.position() < end; b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fr = it.fragment();
+            const int from = qMax(start, fr.position());
+            const int to = qMin(end, fr.position() + fr.length());
+            if (from < to) {
+                QTextCharFormat f = fr.charFormat();
+                change(f);
+                pieces.push_back({from, to, f});
+            }
+        }
+    }
+    QTextCursor edit(document());
+    edit.beginEditBlock();
+    for (const Piece &p : pieces) {
+        edit.setPosition(p.from);
+        edit.setPosition(p.to, QTextCursor::KeepAnchor);
+        edit.setCharFormat(p.format);
+    }
+    edit.endEditBlock();
+}
+
+void TNoteBox::SetSelectionColor(const QColor &color)
+{
+    applyToSelection([&](QTextCharFormat &f) { f.setForeground(color); });
+}
+
+void TNoteBox::SetSelectionFontName(const QString &face)
+{
+    applyToSelection([&](QTextCharFormat &f) {
+        f.setFontFamilies(QStringList{face});
+        f.clearProperty(rtf::CharsetProperty);
+    });
+}
+
+void TNoteBox::SetSelectionSize(int points)
+{
+    if (points <= 0)
+        return;
+    applyToSelection([&](QTextCharFormat &f) {
+        f.clearProperty(QTextFormat::FontPixelSize);
+        f.setFontPointSize(points);
+    });
+}
+
+void TNoteBox::SetSelectionHeight(int pixels)
+{
+    if (pixels <= 0)
+        return;
+    applyToSelection([&](QTextCharFormat &f) {
+        f.clearProperty(QTextFormat::FontPointSize);
+        f.setProperty(QTextFormat::FontPixelSize, pixels);
+    });
+}
+
+void TNoteBox::SetSelectionPitch(TFontPitch pitch)
+{
+    applyToSelection([&](QTextCharFormat &f) {
+        if (pitch == TFontPitch::fpDefault)
+            f.clearProperty(QTextFormat::FontFixedPitch);
+        else
+            f.setFontFixedPitch(pitch == TFontPitch::fpFixed);
+    });
+}
+
+void TNoteBox::SetSelectionCharset(int charset)
+{
+    applyToSelection([&](QTextCharFormat &f) { f.setProperty(rtf::CharsetProperty, charset); });
+}
+
+void TNoteBox::SetSelectionStyle(TFontStyles styles)
+{
+    applyToSelection([&](QTextCharFormat &f) {
+        f.setFontWeight(styles.testFlag(fsBold) ? QFont::Bold : QFont::Normal);
+        f.setFontItalic(styles.testFlag(fsItalic));
+        f.setFontUnderline(styles.testFlag(fsUnderline));
+        f.setFontStrikeOut(styles.testFlag(fsStrikeOut));
+    });
+}
+
+void TNoteBox::SetSelectionProtected(bool) {}
+
+void TNoteBox::SetSelectionFont(const QFont &font, const QColor &color)
+{
+    const QString face = font.families().value(0, font.family());
+    applyToSelection([&](QTextCharFormat &f) {
+        if (!face.isEmpty()) {
+            f.setFontFamilies(QStringList{face});
+            f.clearProperty(rtf::CharsetProperty);
+        }
+        if (color.isValid())
+            f.setForeground(color);
+        if (font.pixelSize() > 0) {
+            f.clearProperty(QTextFormat::FontPointSize);
+            f.setProperty(QTextFormat::FontPixelSize, font.pixelSize());
+        } else if (font.pointSizeF() > 0) {
+            f.clearProperty(QTextFormat::FontPixelSize);
+            f.setFontPointSize(font.pointSizeF());
+        }
+        if (font.fixedPitch())
+            f.setFontFixedPitch(true);
+        else
+            f.clearProperty(QTextFormat::FontFixedPitch);
+        f.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
+        f.setFontItalic(font.italic());
+        f.setFontUnderline(font.underline());
+        f.setFontStrikeOut(font.strikeOut());
+    });
+}
+
+// --- look ------------------------------------------------------------------------
+
+void TNoteBox::SetBackground(const QColor &color)
+{
+    QPalette p = palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        p.setColor(group, QPalette::Base, color);
+    setPalette(p);
+}
+
+QColor TNoteBox::Background() const { return palette().color(QPalette::Base); }
+
+void TNoteBox::setPopupMenu(QMenu *menu) { m_popup = menu; }
+
+QMenu *TNoteBox::popupMenu() const { return m_popup; }
+
+void TNoteBox::focusInEvent(QFocusEvent *e)
+{
+    QTextEdit::focusInEvent(e);
+    if (m_hidden && m_hidden->revision == document()->revision()) {
+        QTextCursor c(document());
+        c.setPosition(qMin(m_hidden->anchor, document()->characterCount() - 1));
+        c.setPosition(qMin(m_hidden->position, document()->characterCount() - 1), QTextCursor::KeepAnchor);
+        setTextCursor(c);
+    }
+    m_hidden.reset();
+}
+
+void TNoteBox::focusOutEvent(QFocusEvent *e)
+{
+    QTextEdit::focusOutEvent(e);
+    // The box's own popup menu does not take the box's focus away.
+    if (e->reason() == Qt::PopupFocusReason)
+        return;
+    const QTextCursor c = textCursor();
+    if (!m_keepSelection && c.hasSelection()) {
+        m_hidden = HiddenSelection{c.anchor(), c.position(), document()->revision()};
+        QTextCursor collapsed = c;
+        collapsed.clearSelection();
+        setTextCursor(collapsed);
+    }
+    emit exited();
+}
+
+void TNoteBox::contextMenuEvent(QContextMenuEvent *e)
+{
+    emit contextMenuRequested(e->globalPos());
+    if (m_popup)
+        m_popup->popup(e->globalPos());
+    e->accept();
+}
