@@ -1,0 +1,29 @@
+// Feeds arbitrary bytes to the RTF reader. Whatever it makes of them must write and
+// read back to the same text, and nothing may crash, hang or leak.
+#include "RtfCodec.h"
+
+#include <QGuiApplication>
+#include <QTextDocument>
+
+#include <cstdint>
+#include <cstdlib>
+
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    QTextDocument doc;
+    rtf::Load(bytes, doc);
+    const QByteArray written = rtf::Write(doc);
+    QTextDocument again;
+    if (!rtf::Read(written, again) || again.toPlainText() != doc.toPlainText())
+        std::abort();
+    return 0;
+}
