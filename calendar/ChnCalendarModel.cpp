@@ -72,6 +72,23 @@ void TChnCalendarModel::Refresh()
         Rebuild(m_dateTime);
 }
 
+TWorkdayMark TChnCalendarModel::WorkdayOf(int y, int m, int d) const
+{
+    return m_workdays ? m_workdays->MarkOf(y, m, d) : TWorkdayMark::None;
+}
+
+void TChnCalendarModel::SetWorkdays(const TCnWorkdays *table)
+{
+    m_workdays = table;
+    if (!m_monthShown)
+        return;
+    const tdt::YMD ymd = tdt::DecodeDate(m_dateTime);
+    for (int k = 1; k <= LastDayCell; ++k) {
+        TcnDateInf &c = m_cells[k - 1];
+        c.Workday = c.InUse ? WorkdayOf(ymd.year, ymd.month, c.Day) : TWorkdayMark::None;
+    }
+}
+
 void TChnCalendarModel::Rebuild(tdt::TDateTime x)
 {
     const tdt::YMD ymd = tdt::DecodeDate(x);
@@ -113,6 +130,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
         c.CnMonth.clear();
         c.CnDay.clear();
         c.CnText.clear();
+        c.Workday = TWorkdayMark::None;
         c.DayColor = (k % 7 == 1 || k % 7 == 0) ? clr::clRed : ColorDate;
     }
 
@@ -140,6 +158,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
             c.Day = d;
             c.CnMonth = m_chnCal.CnMonthText;
             c.CnDay = m_chnCal.CnDayText;
+            c.Workday = WorkdayOf(ymd.year, ymd.month, d);
 
             if (c.CnDay == "初一") {
                 c.CnText = c.CnMonth;

@@ -4,6 +4,7 @@
 // user changes the date. The widget owns one, paints it and forwards its input.
 // Plain C++: tests drive it directly.
 #include "ChnCalendarUse.h"
+#include "CnWorkdays.h"
 #include "TDateTime.h"
 
 #include <array>
@@ -45,6 +46,7 @@ struct TcnDateInf {
     std::string CnText;   // the lunar line under the day number
     TColor DayColor = clr::clBlack;
     TColor CnColor = clr::clBlack;
+    TWorkdayMark Workday = TWorkdayMark::None; // official day off or working day
 };
 
 // What the month rebuild and the input steps tell the window showing the model.
@@ -94,6 +96,11 @@ public:
     void Refresh();
     bool MonthShown() const { return m_monthShown; }
 
+    // The official days off and working days the day cells are marked from (not owned;
+    // none by default). Setting it marks the shown month's cells again, without a rebuild.
+    const TCnWorkdays *Workdays() const { return m_workdays; }
+    void SetWorkdays(const TCnWorkdays *table);
+
     const std::string &CnDate() const { return m_cnDate; }
     const std::string &CnMonth() const { return m_cnMonth; }
     const std::string &CnDay() const { return m_cnDay; }
@@ -136,6 +143,7 @@ public:
 private:
     void Rebuild(tdt::TDateTime x);
     void SetDateFallingBack(int y, int m, int d);
+    TWorkdayMark WorkdayOf(int y, int m, int d) const;
 
     tdt::TDateTime m_dateTime = 0;
     bool m_monthShown = false;
@@ -147,6 +155,7 @@ private:
     int m_monthPos = 0;
     int m_yearPos = 1;
     bool m_guard = false;
+    const TCnWorkdays *m_workdays = nullptr;
 };
 
 // ISO 8601 week number (weeks begin on Monday; week 1 holds the year's first Thursday).

@@ -1,6 +1,7 @@
 #include "ChnCalendarPicker.h"
 
 #include "Clock.h"
+#include "CnWorkdaysFile.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -13,6 +14,8 @@
 #include <QPainter>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 
@@ -53,6 +56,15 @@ QFont ArialBlack(int pt)
 {
     QFont f = MakeFont(QStringLiteral("Arial Black"), pt);
     f.setWeight(QFont::Black);
+    return f;
+}
+
+// The 休 / 班 mark: the small song face, crisp down to 9 pixels.
+QFont WorkdayMarkFont(int pixelSize)
+{
+    QFont f(kSong);
+    f.setPixelSize(pixelSize);
+    CrispSmallSong(f);
     return f;
 }
 
@@ -695,6 +707,7 @@ void TChnCalendar::DrawDayCell(QPainter &p, const TcnDateInf &cell, const QRect 
     emit OnDrawDateCell(this, cell.Day, &p, l, selected, text, defaultDraw);
     if (defaultDraw)
         DrawLine(p, dayArea, text, Qt::AlignHCenter | Qt::AlignBottom);
+    const QRect mark = MarkRect(cell, text, l);
 
     const QRect cnArea(l.left() + 2, half, l.width() - 4, l.height() - 2 - half);
     p.setFont(m_fontCnDate);
@@ -710,6 +723,81 @@ void TChnCalendar::DrawDayCell(QPainter &p, const TcnDateInf &cell, const QRect 
             p.drawRect(0, 0, l.width() - 1, l.height() - 1);
         }
     }
+    if (!mark.isEmpty())
+        DrawWorkdayMark(p, cell, mark, showSelection);
+}
+
+namespace {
+
+constexpr int kSmallestMark = 9;
+
+// The mark's box at a size: right corner, inside the selection outline, level with the
+// top of the day number's digits but never reaching the lunar line.
+QRect MarkBox(const QRect &l, int pixelSize, TWorkdayMark mark, const QFont &dayFont)
+{
+    const int w = QFontMetrics(WorkdayMarkFont(pixelSize)).horizontalAdvance(QString::fromUtf8(WorkdayMarkText(mark)));
+    const int h = w + 1;
+    const QFontMetrics dayFm(dayFont);
+    const int half = l.height() / 2;
+    const int digitsTop = half - dayFm.descent() + dayFm.tightBoundingRect(QStringLiteral("0")).top();
+    const int top = std::max(1, std::min(digitsTop, half - 1 - h));
+    return QRect(l.width() - 1 - w, top, w, h);
+}
+
+} // namespace
+
+int TChnCalendar::NumberInkEnd(const QString &dayText, const QRect &l) const
+{
+    // As drawn: centred in the day area, cut to it; an emboldened face reaches past its advance.
+    const QRect dayArea(l.left() + 2, l.top(), l.width() - 4, l.height() / 2);
+    const QFontMetrics fm(m_fontDate);
+    const QString shown = fm.elidedText(dayText, Qt::ElideRight, dayArea.width());
+    const int advance = fm.horizontalAdvance(shown);
+    const int ink = std::max(advance, fm.boundingRect(shown).right() + 1);
+    return dayArea.left() + (dayArea.width() - advance) / 2 + ink;
+}
+
+int TChnCalendar::MarkPixelSize(const QRect &l) const
+{
+    // One size for the whole grid: the largest that clears a two-digit day by a pixel
+    // and stays above the lunar line, growing a little with the cell.
+    const QFontMetrics fm(m_fontDate);
+    QChar widest = u'0';
+    for (char16_t c = u'1'; c <= u'9'; ++c)
+        if (fm.horizontalAdvance(QChar(c)) > fm.horizontalAdvance(widest))
+            widest = QChar(c);
+    const int numberEnd = NumberInkEnd(QString(2, widest), l);
+    const int half = l.height() / 2;
+    for (int px = std::clamp(half - 3, kSmallestMark, 14); px > kSmallestMark; --px) {
+        const QRect r = MarkBox(l, px, TWorkdayMark::Work, m_fontDate);
+        if (r.bottom() < half && r.left() > numberEnd)
+            return px;
+    }
+    return kSmallestMark;
+}
+
+QRect TChnCalendar::MarkRect(const TcnDateInf &cell, const QString &dayText, const QRect &l) const
+{
+    if (!m_showWorkdayMarks || cell.Workday == TWorkdayMark::None)
+        return {};
+    const QRect r = MarkBox(l, MarkPixelSize(l), cell.Workday, m_fontDate);
+    // Where it would touch the day number or the lunar line, the cell goes without.
+    if (r.left() < 1 || r.bottom() >= l.height() / 2 || r.left() <= NumberInkEnd(dayText, l))
+        return {};
+    return r;
+}
+
+void TChnCalendar::DrawWorkdayMark(QPainter &p, const TcnDateInf &cell, const QRect &mark, bool onSelection)
+{
+    p.save();
+    // On the selection gradient the mark keeps its colour on a white ground.
+    if (onSelection)
+        p.fillRect(mark, Qt::white);
+    p.setPen(ToQColor(cell.Workday == TWorkdayMark::Off ? m_colorOffDay : m_colorWorkDay));
+    p.setFont(WorkdayMarkFont(MarkPixelSize(QRect(QPoint(0, 0), m_cellBitmap.size()))));
+    p.drawText(mark, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip,
+               QString::fromUtf8(WorkdayMarkText(cell.Workday)));
+    p.restore();
 }
 
 void TChnCalendar::DrawInfoCell(QPainter &p, int k, const QRect &l)
@@ -994,6 +1082,44 @@ void TChnCalendar::setColorTitleAnimalsYear(TColor c)
     RepaintGrid();
 }
 
+void TChnCalendar::setColorOffDay(TColor c)
+{
+    m_colorOffDay = c;
+    RepaintGrid();
+}
+
+void TChnCalendar::setColorWorkDay(TColor c)
+{
+    m_colorWorkDay = c;
+    RepaintGrid();
+}
+
+void TChnCalendar::setShowWorkdayMarks(bool v)
+{
+    m_showWorkdayMarks = v;
+    RepaintGrid();
+}
+
+void TChnCalendar::setWorkdays(const TCnWorkdays *table)
+{
+    m_model.SetWorkdays(table);
+    RepaintGrid();
+}
+
+QRect TChnCalendar::WorkdayMarkRect(int col, int row) const
+{
+    if (col < 1 || col > 7 || row < 1 || row > 6)
+        return {};
+    const int k = TChnCalendarModel::CellNo(col, row);
+    if (k >= TChnCalendarModel::CellConstellation)
+        return {};
+    const TcnDateInf &cell = m_model.Cell(k);
+    if (!cell.InUse)
+        return {};
+    const QRect r = m_grid->CellRect(col, row);
+    return MarkRect(cell, Utf8(cell.Text), QRect(0, 0, r.width(), r.height()));
+}
+
 // ---- the main window's instance ----
 
 void ApplyMainWindowCalendarSettings(TChnCalendar &c)
@@ -1043,4 +1169,8 @@ void ApplyMainWindowCalendarSettings(TChnCalendar &c)
     c.setColorTitleConstellation(clr::clBlack);
     c.setColorTitleAnimalsYear(clr::clBlack);
     c.setBackGround(QImage());
+    c.setColorOffDay(TChnCalendar::DefaultColorOffDay);
+    c.setColorWorkDay(TChnCalendar::DefaultColorWorkDay);
+    c.setWorkdays(&CnWorkdays());
+    c.setShowWorkdayMarks(true);
 }

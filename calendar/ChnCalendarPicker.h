@@ -119,6 +119,9 @@ class TChnCalendar : public QWidget, private TChnCalendarView {
     Q_PROPERTY(int ColorTitleSelected READ ColorTitleSelected WRITE setColorTitleSelected)
     Q_PROPERTY(int ColorTitleConstellation READ ColorTitleConstellation WRITE setColorTitleConstellation)
     Q_PROPERTY(int ColorTitleAnimalsYear READ ColorTitleAnimalsYear WRITE setColorTitleAnimalsYear)
+    Q_PROPERTY(int ColorOffDay READ ColorOffDay WRITE setColorOffDay)
+    Q_PROPERTY(int ColorWorkDay READ ColorWorkDay WRITE setColorWorkDay)
+    Q_PROPERTY(bool ShowWorkdayMarks READ ShowWorkdayMarks WRITE setShowWorkdayMarks)
 
 public:
     explicit TChnCalendar(QWidget *parent = nullptr);
@@ -215,6 +218,24 @@ public:
     TColor ColorTitleAnimalsYear() const { return m_colorTitleAnimalsYear; }
     void setColorTitleAnimalsYear(TColor c);
 
+    // Official days off (休) and working days (班): a small mark in the top-right corner
+    // of the day cells the table lists, where it clears the day number. 休 in the red of
+    // the days off, 班 in the grey of the working days' numbers.
+    static constexpr TColor DefaultColorOffDay = clr::RGB(224, 32, 32); // 2105568
+    static constexpr TColor DefaultColorWorkDay = clr::RGB(79, 79, 79); // 5197647
+    TColor ColorOffDay() const { return m_colorOffDay; }
+    void setColorOffDay(TColor c);
+    TColor ColorWorkDay() const { return m_colorWorkDay; }
+    void setColorWorkDay(TColor c);
+    bool ShowWorkdayMarks() const { return m_showWorkdayMarks; }
+    void setShowWorkdayMarks(bool v);
+    // The table the marks come from (not owned; it must outlive the control); none by default.
+    const TCnWorkdays *Workdays() const { return m_model.Workdays(); }
+    void setWorkdays(const TCnWorkdays *table);
+    // Where a cell's mark goes (cell coordinates), or an empty rectangle when the cell
+    // shows none or it would not clear the day number.
+    QRect WorkdayMarkRect(int col, int row) const;
+
     // A colour as drawn: system colours resolved through the palette.
     QColor ToQColor(TColor c) const;
 
@@ -280,6 +301,10 @@ private:
     void DrawWeekNumberCell(QPainter &p, int row, const QRect &l);
     void DrawDayCell(QPainter &p, const TcnDateInf &cell, const QRect &l, bool selected, bool showSelection);
     void DrawInfoCell(QPainter &p, int k, const QRect &l);
+    int NumberInkEnd(const QString &dayText, const QRect &l) const;
+    int MarkPixelSize(const QRect &l) const;
+    QRect MarkRect(const TcnDateInf &cell, const QString &dayText, const QRect &l) const;
+    void DrawWorkdayMark(QPainter &p, const TcnDateInf &cell, const QRect &mark, bool onSelection);
     void GridClicked(const QPoint &pos);
     void setLabelColor(QLabel *label, TColor c);
 
@@ -315,6 +340,9 @@ private:
     TColor m_colorBackMonth = 15461355;
     TColor m_colorTitleConstellation = clr::clBlack;
     TColor m_colorTitleAnimalsYear = clr::clBlack;
+    TColor m_colorOffDay = DefaultColorOffDay;
+    TColor m_colorWorkDay = DefaultColorWorkDay;
+    bool m_showWorkdayMarks = false;
     // The four label colours live on their labels; these remember system colours as set.
     TColor m_colorTitleToday = clr::clBlue;
     TColor m_colorTitleMonth = 12615808;
@@ -340,4 +368,5 @@ private:
 };
 
 // The settings the main window gives its calendar (size and place are the caller's).
+// Shows the official days off and working days of CnWorkdays().
 void ApplyMainWindowCalendarSettings(TChnCalendar &calendar);

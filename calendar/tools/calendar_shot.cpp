@@ -1,6 +1,7 @@
 // Renders the main window's calendar (311 x 253) off screen into a PNG.
-//     calendar-shot OUT.png [YYYY-MM-DD] [scale]
-// Without a date the control shows today, as at start-up.
+//     calendar-shot OUT.png [YYYY-MM-DD] [scale] [WIDTHxHEIGHT]
+// Without a date the control shows today, as at start-up. The official days off and
+// working days come from the program folder (TAVI_HOME, else the build's).
 #include "ChnCalendarPicker.h"
 #include "Clock.h"
 #include "FontMap.h"
@@ -15,19 +16,32 @@
 int main(int argc, char **argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: calendar-shot OUT.png [YYYY-MM-DD] [scale]\n");
+        std::fprintf(stderr, "usage: calendar-shot OUT.png [YYYY-MM-DD] [scale] [WIDTHxHEIGHT]\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The program folder laid out by the build, unless another is named.
+    if (qEnvironmentVariableIsEmpty("TAVI_HOME"))
+        qputenv("TAVI_HOME", TAVI_APP_DIR);
     QApplication app(argc, argv);
     platform::InstallFontMapping();
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 
+    QSize size(311, 253);
+    if (argc >= 5) {
+        const QStringList wh = QString::fromLocal8Bit(argv[4]).split(QLatin1Char('x'));
+        if (wh.size() == 2)
+            size = QSize(wh[0].toInt(), wh[1].toInt());
+        if (size.width() < 50 || size.height() < 50 || size.width() > 4000 || size.height() > 4000) {
+            std::fprintf(stderr, "not a size: %s\n", argv[4]);
+            return 2;
+        }
+    }
     QWidget host;
-    host.resize(311, 253);
+    host.resize(size);
     TChnCalendar cal(&host);
-    cal.setGeometry(0, 0, 311, 253);
+    cal.setGeometry(QRect(QPoint(0, 0), size));
     ApplyMainWindowCalendarSettings(cal);
     host.show();
 
