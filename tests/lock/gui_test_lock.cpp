@@ -151,6 +151,7 @@ TEST_F(LockWindowTest, WrongEntriesWarnEmptyTheFieldAndMayBeRepeated)
         lock->activateWindow();
         for (const char *attempt : {"secret", "x", "", "Secret ", "SECRET", "s", "another", "Secre"}) {
             TypeText(lock->edtPW, QString::fromLatin1(attempt));
+            lock->spdForget->setFocus();
             QTest::mouseClick(lock->spdOK, Qt::LeftButton);
             const auto shown = dialogs::TakeShown();
             EXPECT_EQ(shown.size(), 1);
@@ -161,7 +162,7 @@ TEST_F(LockWindowTest, WrongEntriesWarnEmptyTheFieldAndMayBeRepeated)
                 ++wrongShown;
             }
             EXPECT_TRUE(lock->edtPW->text().isEmpty());
-            EXPECT_EQ(QApplication::focusWidget(), lock->edtPW);
+            EXPECT_EQ(lock->focusWidget(), lock->edtPW);
             EXPECT_TRUE(lock->isVisible());
             EXPECT_FALSE(LoginUnlocked);
         }

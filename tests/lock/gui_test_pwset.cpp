@@ -171,7 +171,7 @@ TEST_P(ApplyCheckTest, WarnsAndWritesNothing)
     QWidget *expected = c.focusField == 1   ? static_cast<QWidget *>(frm->edtPW1)
                         : c.focusField == 2 ? static_cast<QWidget *>(frm->edtPW2)
                                             : static_cast<QWidget *>(frm->JvXPButton1);
-    EXPECT_EQ(QApplication::focusWidget(), expected);
+    EXPECT_EQ(frm->focusWidget(), expected);
     EXPECT_TRUE(frm->isVisible());
     EXPECT_EQ(loginBytes(), before);
 }
