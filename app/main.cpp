@@ -1,0 +1,47 @@
+// Start-up: the data module first, then the main window, then the other windows.
+#include "FontMap.h"
+#include "MainHooks.h"
+#include "uDM.h"
+#include "uMain.h"
+
+#include "Dialogs.h"
+#include "SingleInstance.h"
+#include "uGlobal.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationDisplayName(QStringLiteral("Tavi周记事本"));
+    QApplication::setApplicationName(QStringLiteral("Tavi"));
+    platform::InstallFontMapping();
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+
+    // A second start brings the running window to the front and touches nothing.
+    TSingleInstance instance(ProgramDir());
+    if (!instance.claim())
+        return 0;
+
+    TDM dm;
+    DM = &dm;
+    DMMessageSink = [](const QString &text) { dialogs::ShowMessage(text); };
+    bool connected = true;
+    DMTerminate = [&connected] { connected = false; };
+    dm.DataModuleCreate();
+    // Without the notes database nothing else may run: no window would have a week to show or save.
+    if (!connected)
+        return 1;
+
+    TMainFrm frm;
+    if (!frm.Unlocked())
+        return 0;
+    hooks::CreateSecondaryWindows(frm);
+    QObject::connect(&instance, &TSingleInstance::activationRequested, &frm, [&frm] {
+        frm.showNormal();
+        frm.raise();
+        frm.activateWindow();
+    });
+    frm.show();
+    return app.exec();
+}

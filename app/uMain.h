@@ -1,0 +1,159 @@
+#pragma once
+// The main window: the week view beside the month calendar, the options menu, the
+// editing commands, the export, the borderless frame and its size memory.
+#include "TDateTime.h"
+
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QFrame;
+class QLabel;
+class QMenu;
+class QTextBrowser;
+class QToolButton;
+class TChnCalendar;
+class TImage;
+class TNoteBox;
+class TWeekNotes;
+class QNetworkAccessManager;
+
+// Data/FormSize.ini is written on close with these values.
+struct TFormSizeState {
+    int LetterNo = 1;
+    int SavedWidth = 0, SavedHeight = 0, SavedLeft = 0, SavedTop = 0;
+    QString MonthText;
+};
+
+class TMainFrm : public QWidget {
+    Q_OBJECT
+public:
+    explicit TMainFrm(QWidget *parent = nullptr);
+    ~TMainFrm() override;
+
+    static constexpr int DesignWidth = 913;
+    static constexpr int DesignHeight = 530;
+    static constexpr int MinWidth = 906;
+    static constexpr int MinHeight = 540;
+
+    // Creation and show steps; the constructor runs FormCreate.
+    void FormCreate();
+    void FormShow();
+    bool FormShown() const;
+    // False when the start-up password was refused: the program ends.
+    bool Unlocked() const { return m_unlocked; }
+
+    // Week view.
+    void chnRiliChange();
+    void LayoutWeekView();
+    void MarkSelectedDay(tdt::TDateTime date);
+    void FormResize();
+
+    // Options menu.
+    void lblSetClick();
+    void N_helpClick();
+    void N_SubmitClick();
+    void N_ExitPrjClick();
+    void N7Click();
+    void N_BgTransparentClick();
+    void N_DataOutClick();
+    void N_SearcheClick();
+
+    // Editing commands on the focused note box.
+    void N1Click();
+    void N2Click();
+    void N9Click();
+    void N3Click();
+    void V1Click();
+    void X1Click();
+    void CtrlZ1Click();
+    void N11Click();
+    void N12Click();
+    void N13Click();
+    void imgFontClick();
+    void btnGouClick();
+    void btnXClick();
+    void imgDateClick();
+    void imgRedColorClick();
+
+    // Frame and size memory.
+    void LoadFormSize();
+    // False when the file cannot be written.
+    bool SaveFormSize();
+    void img_close_highlightClick();
+    void img_mini_highlightClick();
+
+    // Components the other subsystems and the tests reach.
+    TChnCalendar *chnRili = nullptr;
+    std::array<TNoteBox *, 6> redt{};
+    QWidget *pnlLeft = nullptr;
+    QWidget *pnlRight = nullptr;
+    QWidget *pnlWeb = nullptr;
+    QTextBrowser *webLink = nullptr;
+    QLabel *lblDateTime = nullptr;
+    QLabel *lblSet = nullptr;
+    QLabel *lblStatus = nullptr;
+    QMenu *popSysset = nullptr;
+    QMenu *pmDeskTopMonCal = nullptr;
+    TImage *imgBG = nullptr;
+    TImage *imgLogo = nullptr;
+    TImage *imgAppToDesk = nullptr;
+    TImage *imgAddToDesk = nullptr;
+    TImage *imgFont = nullptr, *imgDate = nullptr, *imgRedColor = nullptr;
+    QToolButton *btnGou = nullptr, *btnX = nullptr;
+    TImage *imgtitle_year1 = nullptr, *imgtitle_year2 = nullptr, *imgSelColor = nullptr;
+    std::array<QLabel *, 6> lblweek{};
+    QFrame *pnl_yearLine0 = nullptr, *pnl_yearLine1 = nullptr, *pnl_yearLine2 = nullptr;
+    QFrame *pnl_yearLineREdge = nullptr, *pnl_buttonline = nullptr;
+    TImage *img_close_normal = nullptr, *img_close_highlight = nullptr, *img_close_down = nullptr;
+    TImage *img_mini_normal = nullptr, *img_mini_highlight = nullptr, *img_mini_down = nullptr;
+
+    TWeekNotes &weekNotes() { return *m_week; }
+    TFormSizeState sizeState;
+    // The hidden month controls: only their texts reach the size file.
+    QString lblMonthCaption = QStringLiteral("4");
+    int udMonthPosition = 1;
+    QString edtMonthText = QStringLiteral("1");
+
+    // The note box with the input focus, or none.
+    TNoteBox *FocusedBox() const;
+    // Today's label text for a date.
+    static QString TodayLabel(tdt::TDateTime date);
+    // The exported lines of the displayed week.
+    QStringList ExportLines() const;
+
+    // Called instead of quitting the application (tests replace it).
+    std::function<void()> terminate;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+
+private:
+    void buildComposition();
+    void buildWeekView();
+    void buildMenus();
+    void buildFrame();
+    void layoutAnchors();
+    void layoutPanelAnchors();
+    void setButtonPictures(bool closeN, bool closeH, bool closeD, bool miniN, bool miniH, bool miniD);
+    void insertMark(const QString &mark);
+    void insertMarker(int storedColor);
+    void navigateWeb(const QString &address);
+    void showWeekStatus(const QString &text);
+    Qt::Edges edgesAt(const QPoint &pos) const;
+
+    std::unique_ptr<TWeekNotes> m_week;
+    QNetworkAccessManager *m_net = nullptr;
+    bool m_unlocked = true;
+    bool m_showDone = false;
+    bool m_created = false;
+};
+
+extern TMainFrm *MainFrm;
