@@ -326,16 +326,20 @@ void TMainFrm::buildFrame()
     img_mini_down = make(":/main/mini_down.png", 843, 28, false);
 
     connect(img_close_normal, &TImage::mouseMoved, this, [this] { setButtonPictures(false, true, false, true, false, false); });
+    // The pressed picture covers the highlighted one, which stays under it to receive
+    // the release: a hidden picture would lose the click.
     connect(img_close_highlight, &TImage::mousePressed, this,
-            [this](Qt::MouseButton) { setButtonPictures(false, false, true, true, false, false); });
+            [this](Qt::MouseButton) { setButtonPictures(false, true, true, true, false, false); });
     connect(img_close_highlight, &TImage::clicked, this, &TMainFrm::img_close_highlightClick);
     connect(img_mini_normal, &TImage::mouseMoved, this, [this] { setButtonPictures(true, false, false, false, true, false); });
     connect(img_mini_highlight, &TImage::mousePressed, this,
-            [this](Qt::MouseButton) { setButtonPictures(true, false, false, false, false, true); });
+            [this](Qt::MouseButton) { setButtonPictures(true, false, false, false, true, true); });
     connect(img_mini_highlight, &TImage::clicked, this, &TMainFrm::img_mini_highlightClick);
     // The pressed pictures lie over the highlighted ones; their release still clicks.
     img_close_down->setAttribute(Qt::WA_TransparentForMouseEvents);
     img_mini_down->setAttribute(Qt::WA_TransparentForMouseEvents);
+    img_close_down->raise();
+    img_mini_down->raise();
 }
 
 void TMainFrm::setButtonPictures(bool closeN, bool closeH, bool closeD, bool miniN, bool miniH, bool miniD)
