@@ -8,10 +8,15 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <algorithm>
 #include <array>
+#include <charconv>
 #include <cstdint>
+#include <cstring>
+#include <string>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -158,6 +163,38 @@ const EncodeTable &tableFor(int cp)
 
 constexpr char kHex[] = "0123456789abcdef";
 
+// A growing byte buffer written through a pointer: the writer's inner loop stays
+// free of per-byte bookkeeping.
+class Sink {
+public:
+    void reserve(size_t n) { m_buf.resize(std::max(m_buf.size(), n)); }
+    // Room for n more bytes at the returned place; commit how many were used.
+    char *room(size_t n)
+    {
+        if (m_len + n > m_buf.size())
+            m_buf.resize(std::max(m_buf.size() * 2, m_len + n + 4096));
+        return m_buf.data() + m_len;
+    }
+    void commit(char *end) { m_len = size_t(end - m_buf.data()); }
+    void put(std::string_view s)
+    {
+        char *p = room(s.size());
+        std::memcpy(p, s.data(), s.size());
+        commit(p + s.size());
+    }
+    void put(char c) { put(std::string_view(&c, 1)); }
+    void number(int n)
+    {
+        char *p = room(12);
+        commit(std::to_chars(p, p + 12, n).ptr);
+    }
+    QByteArray bytes() const { return QByteArray(m_buf.data(), qsizetype(m_len)); }
+
+private:
+    std::string m_buf;
+    size_t m_len = 0;
+};
+
 struct RunProps {
     int font = -1;
     int halfPoints = -1;
@@ -192,48 +229,61 @@ public:
 
     QByteArray run()
     {
-        m_body.reserve(qsizetype(m_doc.characterCount()) * 5 + 64);
-        m_body += "\\pard";
+        m_body.reserve(size_t(m_doc.characterCount()) * 8 + 256);
+        m_body.put("\\pard");
+        // One copy of the whole text; fragments are ranges of it.
+        const QString raw = m_doc.toRawText();
         for (QTextBlock b = m_doc.begin(); b.isValid(); b = b.next()) {
             bool any = false;
             for (auto it = b.begin(); !it.atEnd(); ++it) {
                 const QTextFragment fr = it.fragment();
                 if (!fr.isValid())
                     continue;
-                const QString text = fr.text();
+                const QStringView text = QStringView(raw).mid(fr.position(), fr.length());
                 if (text.size() == 1 && text[0] == QChar::ObjectReplacementCharacter)
                     continue;
-                switchTo(propsFor(fr.charFormat()));
+                switchTo(propsForIndex(fr.charFormatIndex(), fr));
                 putText(text);
                 any = true;
             }
             if (!any)
                 switchTo(propsFor(b.charFormat()));
-            m_body += "\\par\r\n";
+
+            m_body.put("\\par\r\n");
         }
-        QByteArray out;
-        out.reserve(m_body.size() + 512);
-        out += "{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052{\\fonttbl";
-        for (qsizetype i = 0; i < qsizetype(m_fonts.size()); ++i) {
+        Sink head;
+        head.put("{\\rtf1\\ansi\\ansicpg936\\deff0\\deflang1033\\deflangfe2052{\\fonttbl");
+        for (size_t i = 0; i < m_fonts.size(); ++i) {
             const FontEntry &e = m_fonts[i];
-            out += "{\\f" + QByteArray::number(i) + "\\fnil";
+            head.put("{\\f");
+            head.number(int(i));
+            head.put("\\fnil");
             if (e.fixed)
-                out += "\\fprq1";
-            out += "\\fcharset" + QByteArray::number(e.charset) + ' ';
+                head.put("\\fprq1");
+            head.put("\\fcharset");
+            head.number(e.charset);
+            head.put(' ');
             m_table = &tableFor(codePageForCharset(e.charset, 936));
-            putChars(out, e.face);
-            out += ";}";
+            putChars(head, e.face);
+            head.put(";}");
         }
-        out += "}\r\n";
+        head.put("}\r\n");
         if (!m_colors.empty()) {
-            out += "{\\colortbl ;";
-            for (QRgb c : m_colors)
-                out += "\\red" + QByteArray::number(qRed(c)) + "\\green" + QByteArray::number(qGreen(c)) + "\\blue"
-                       + QByteArray::number(qBlue(c)) + ';';
-            out += "}\r\n";
+            head.put("{\\colortbl ;");
+            for (QRgb c : m_colors) {
+                head.put("\\red");
+                head.number(qRed(c));
+                head.put("\\green");
+                head.number(qGreen(c));
+                head.put("\\blue");
+                head.number(qBlue(c));
+                head.put(';');
+            }
+            head.put("}\r\n");
         }
-        out += "\\viewkind4\\uc1 \r\n";
-        out += m_body;
+        head.put("\\viewkind4\\uc1 \r\n");
+        QByteArray out = head.bytes();
+        out += m_body.bytes();
         out += "}\r\n";
         return out;
     }
@@ -263,6 +313,19 @@ private:
         const int i = int(m_colors.size());
         m_colorIndex.insert(rgb, i);
         return i;
+    }
+
+    // Fragments share their formats: each format is looked at once.
+    RunProps propsForIndex(int index, const QTextFragment &fr)
+    {
+        if (index < 0)
+            return propsFor(fr.charFormat());
+        if (size_t(index) >= m_byIndex.size())
+            m_byIndex.resize(size_t(index) + 1);
+        auto &slot = m_byIndex[size_t(index)];
+        if (!slot)
+            slot = propsFor(fr.charFormat());
+        return *slot;
     }
 
     RunProps propsFor(const QTextCharFormat &f)
@@ -307,13 +370,13 @@ private:
 
     void word(const char *w, int n)
     {
-        m_body += w;
-        m_body += QByteArray::number(n);
+        m_body.put(w);
+        m_body.number(n);
         m_dirty = true;
     }
     void toggle(const char *on, const char *off, bool v)
     {
-        m_body += v ? on : off;
+        m_body.put(v ? on : off);
         m_dirty = true;
     }
 
@@ -340,33 +403,40 @@ private:
         if (p.strike != m_cur.strike)
             toggle("\\strike", "\\strike0", p.strike);
         if (m_dirty)
-            m_body += ' ';
+            m_body.put(' ');
+        if (p.font != m_cur.font || !m_table)
+            m_table = &tableFor(codePageForCharset(m_fonts[size_t(p.font)].charset, 936));
         m_cur = p;
-        m_table = &tableFor(codePageForCharset(m_fonts[p.font].charset, 936));
     }
 
-    void putText(const QString &text) { putChars(m_body, text); }
+    void putText(QStringView text) { putChars(m_body, text); }
 
-    void putChars(QByteArray &out, const QString &text)
+    void putChars(Sink &out, QStringView text)
     {
-        const std::vector<uint16_t> &code = m_table->code;
+        const uint16_t *code = m_table->code.data();
+        // Nine bytes are the most one character takes ("\\u-32768?").
+        char *p = out.room(size_t(text.size()) * 9);
+        const auto put = [&p](const char *s, size_t n) {
+            std::memcpy(p, s, n);
+            p += n;
+        };
         for (const QChar qc : text) {
             const char16_t c = qc.unicode();
             if (c < 0x80) {
                 switch (c) {
-                case '\\': out += "\\\\"; break;
-                case '{': out += "\\{"; break;
-                case '}': out += "\\}"; break;
-                case '\t': out += "\\tab "; break;
+                case '\\': put("\\\\", 2); break;
+                case '{': put("\\{", 2); break;
+                case '}': put("\\}", 2); break;
+                case '\t': put("\\tab ", 5); break;
                 default:
                     if (c >= 0x20 && c != 0x7f)
-                        out += char(c);
+                        *p++ = char(c);
                 }
                 continue;
             }
             switch (c) {
-            case 0x2028: out += "\\line "; continue;
-            case 0x00A0: out += "\\~"; continue;
+            case 0x2028: put("\\line ", 6); continue;
+            case 0x00A0: put("\\~", 2); continue;
             case 0x2029:
             case 0xFFFC:
             case 0xFDD0:
@@ -375,18 +445,28 @@ private:
             }
             const uint16_t b = code[c];
             if (b > 0xFF) {
-                const char pair[8] = {'\\', '\'', kHex[b >> 12], kHex[(b >> 8) & 15],
-                                      '\\', '\'', kHex[(b >> 4) & 15], kHex[b & 15]};
-                out.append(pair, 8);
+                p[0] = '\\';
+                p[1] = '\'';
+                p[2] = kHex[b >> 12];
+                p[3] = kHex[(b >> 8) & 15];
+                p[4] = '\\';
+                p[5] = '\'';
+                p[6] = kHex[(b >> 4) & 15];
+                p[7] = kHex[b & 15];
+                p += 8;
             } else if (b) {
-                const char one[4] = {'\\', '\'', kHex[b >> 4], kHex[b & 15]};
-                out.append(one, 4);
+                p[0] = '\\';
+                p[1] = '\'';
+                p[2] = kHex[b >> 4];
+                p[3] = kHex[b & 15];
+                p += 4;
             } else {
-                out += "\\u";
-                out += QByteArray::number(int(int16_t(c)));
-                out += '?';
+                put("\\u", 2);
+                p = std::to_chars(p, p + 6, int(int16_t(c))).ptr;
+                *p++ = '?';
             }
         }
+        out.commit(p);
     }
 
     const QTextDocument &m_doc;
@@ -396,8 +476,9 @@ private:
     QHash<QString, int> m_fontIndex;
     std::vector<QRgb> m_colors;
     QHash<QRgb, int> m_colorIndex;
-    QByteArray m_body;
+    Sink m_body;
     RunProps m_cur;
+    std::vector<std::optional<RunProps>> m_byIndex;
     bool m_dirty = false;
     const EncodeTable *m_table = nullptr;
 };
