@@ -291,7 +291,7 @@ public:
 private:
     int fontIndex(const QString &face, int charset, bool fixed)
     {
-        const QString key = face + QChar(0) + QString::number(charset * 2 + (fixed ? 1 : 0));
+        const QString key = face + QChar(0) + QString::number(charset) + QLatin1Char(fixed ? 'f' : 'v');
         auto it = m_fontIndex.constFind(key);
         if (it != m_fontIndex.constEnd())
             return it.value();
@@ -334,7 +334,9 @@ private:
         QString face = faceOf(f);
         if (face.isEmpty())
             face = m_defFace;
-        const int charset = f.hasProperty(CharsetProperty) ? f.intProperty(CharsetProperty) : DefaultCharsetFor(face);
+        int charset = f.hasProperty(CharsetProperty) ? f.intProperty(CharsetProperty) : -1;
+        if (charset < 0 || charset > 255)
+            charset = DefaultCharsetFor(face);
         const bool fixed = f.hasProperty(QTextFormat::FontFixedPitch) ? f.fontFixedPitch() : m_def.fixedPitch();
         p.font = fontIndex(face, charset, fixed);
 
@@ -349,6 +351,8 @@ private:
         else
             points = m_def.pointSizeF() > 0 ? m_def.pointSizeF() : 12;
         // Sizes in pixels are taken at 96 dots per inch; the exact pixel size rides along.
+        px = qMin(px, 2048);
+        points = qBound(0.0, points, 1638.0);
         p.px = px > 0 ? px : -1;
         p.halfPoints = qMax(1, px > 0 ? int(px * 1.5 + 0.5) : int(points * 2 + 0.5));
 
@@ -924,7 +928,7 @@ private:
             }
             return;
         case Kw::FCharset:
-            if (s.dest == Dest::FontTable && m_fontEntry != -1)
+            if (s.dest == Dest::FontTable && m_fontEntry != -1 && param >= 0 && param <= 255)
                 m_fonts[m_fontEntry].charset = param;
             return;
         case Kw::Cpg:

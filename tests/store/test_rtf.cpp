@@ -490,6 +490,26 @@ TEST(RtfReader, DeepNestingUnbalancedAndHugeInput)
     EXPECT_EQ(plainOf("{\\rtf1 \\fs99999999 \\tavipx-5 \\cf99999 \\f-7 x}"), "x");
 }
 
+TEST(RtfWriter, OutOfRangeCharsetsAndSizesAreWrittenSanely)
+{
+    // Found by fuzzing: a character set beyond any real one.
+    const QByteArray found = QByteArray("{\\rtf1{\\fonttbl{\\f1\\fcharset") + QByteArray(200, '9')
+                             + " Courier New;}}\\f1 x}";
+    QTextDocument doc;
+    ASSERT_TRUE(rtf::Read(found, doc));
+    EXPECT_EQ(doc.toPlainText(), "x");
+    EXPECT_TRUE(rtf::Write(doc).contains("\\fcharset0 Courier New;"));
+
+    QTextDocument odd;
+    QTextCharFormat f;
+    f.setProperty(rtf::CharsetProperty, 2147483647);
+    f.setProperty(QTextFormat::FontPixelSize, 2147483647);
+    QTextCursor(&odd).insertText("y", f);
+    const QByteArray rtf = rtf::Write(odd);
+    EXPECT_TRUE(rtf.contains("\\fs3072\\tavipx2048 y")) << rtf.constData();
+    EXPECT_EQ(readRtf(rtf).at(0).at(0).size, "px2048");
+}
+
 TEST(RtfReader, RandomBytesNeverCrash)
 {
     QRandomGenerator rng(20100601);
