@@ -5,6 +5,7 @@
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -707,7 +708,7 @@ void TChnCalendar::DrawDayCell(QPainter &p, const TcnDateInf &cell, const QRect 
     emit OnDrawDateCell(this, cell.Day, &p, l, selected, text, defaultDraw);
     if (defaultDraw)
         DrawLine(p, dayArea, text, Qt::AlignHCenter | Qt::AlignBottom);
-    const QRect mark = MarkRect(cell, text, l);
+    const TMarkPlace mark = MarkOfCell(cell, text, l.size());
 
     const QRect cnArea(l.left() + 2, half, l.width() - 4, l.height() - 2 - half);
     p.setFont(m_fontCnDate);
@@ -723,80 +724,141 @@ void TChnCalendar::DrawDayCell(QPainter &p, const TcnDateInf &cell, const QRect 
             p.drawRect(0, 0, l.width() - 1, l.height() - 1);
         }
     }
-    if (!mark.isEmpty())
+    if (!mark.Ink.isEmpty())
         DrawWorkdayMark(p, cell, mark, showSelection);
 }
 
 namespace {
 
 constexpr int kSmallestMark = 9;
+constexpr int kLargestMark = 14;
 
-// The mark's box at a size: right corner, inside the selection outline, level with the
-// top of the day number's digits but never reaching the lunar line.
-QRect MarkBox(const QRect &l, int pixelSize, TWorkdayMark mark, const QFont &dayFont)
+// Pixels a painting touches in a transparent image, any coverage counted.
+QRect InkBounds(const QImage &img)
 {
-    const int w = QFontMetrics(WorkdayMarkFont(pixelSize)).horizontalAdvance(QString::fromUtf8(WorkdayMarkText(mark)));
-    const int h = w + 1;
-    const QFontMetrics dayFm(dayFont);
-    const int half = l.height() / 2;
-    const int digitsTop = half - dayFm.descent() + dayFm.tightBoundingRect(QStringLiteral("0")).top();
-    const int top = std::max(1, std::min(digitsTop, half - 1 - h));
-    return QRect(l.width() - 1 - w, top, w, h);
+    int left = img.width(), top = img.height(), right = -1, bottom = -1;
+    for (int y = 0; y < img.height(); ++y) {
+        const QRgb *line = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            if (qAlpha(line[x]) != 0) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+                top = std::min(top, y);
+                bottom = std::max(bottom, y);
+            }
+    }
+    return right < 0 ? QRect() : QRect(QPoint(left, top), QPoint(right, bottom));
+}
+
+// The mark glyph's ink relative to its drawing origin on the baseline: the small
+// bitmap faces reach past their advance, so the metrics cannot be trusted for it.
+QRect MarkInk(int pixelSize, TWorkdayMark mark)
+{
+    static QHash<int, QRect> cache;
+    const int key = pixelSize * 4 + int(mark);
+    const auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return *it;
+    const int room = pixelSize * 3;
+    QImage img(room, room, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    const QPoint origin(pixelSize, pixelSize * 2);
+    {
+        QPainter p(&img);
+        p.setFont(WorkdayMarkFont(pixelSize));
+        p.setPen(Qt::black);
+        p.drawText(origin, QString::fromUtf8(WorkdayMarkText(mark)));
+    }
+    const QRect ink = InkBounds(img).translated(-origin);
+    cache.insert(key, ink);
+    return ink;
 }
 
 } // namespace
 
-int TChnCalendar::NumberInkEnd(const QString &dayText, const QRect &l) const
+QRect TChnCalendar::DayNumberInk(const QString &dayText, const QSize &cell) const
 {
-    // As drawn: centred in the day area, cut to it; an emboldened face reaches past its advance.
-    const QRect dayArea(l.left() + 2, l.top(), l.width() - 4, l.height() / 2);
-    const QFontMetrics fm(m_fontDate);
-    const QString shown = fm.elidedText(dayText, Qt::ElideRight, dayArea.width());
-    const int advance = fm.horizontalAdvance(shown);
-    const int ink = std::max(advance, fm.boundingRect(shown).right() + 1);
-    return dayArea.left() + (dayArea.width() - advance) / 2 + ink;
+    const QString key = m_fontDate.key() + QLatin1Char('|') + dayText + QLatin1Char('|') +
+                        QString::number(cell.width()) + QLatin1Char('x') + QString::number(cell.height());
+    const auto it = m_inkCache.constFind(key);
+    if (it != m_inkCache.constEnd())
+        return *it;
+    // Drawn exactly as the cell draws it.
+    QImage img(cell, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    {
+        QPainter p(&img);
+        p.setFont(m_fontDate);
+        p.setPen(Qt::black);
+        DrawLine(p, QRect(2, 0, cell.width() - 4, cell.height() / 2), dayText, Qt::AlignHCenter | Qt::AlignBottom);
+    }
+    const QRect ink = InkBounds(img);
+    if (m_inkCache.size() > 1000)
+        m_inkCache.clear();
+    m_inkCache.insert(key, ink);
+    return ink;
 }
 
-int TChnCalendar::MarkPixelSize(const QRect &l) const
+TChnCalendar::TMarkPlace TChnCalendar::PlaceMark(TWorkdayMark mark, int pixelSize, const QString &dayText,
+                                                 const QSize &cell) const
 {
-    // One size for the whole grid: the largest that clears a two-digit day by a pixel
-    // and stays above the lunar line, growing a little with the cell.
+    // Right corner, inside the selection outline, level with the top of the day number
+    // but above the lunar line, and clear of the number's ink.
+    const QRect glyph = MarkInk(pixelSize, mark);
+    const QRect number = DayNumberInk(dayText, cell);
+    const int half = cell.height() / 2;
+    if (glyph.isEmpty())
+        return {};
+    const int top = std::max(1, std::min(number.isEmpty() ? 1 : number.top(), half - 1 - glyph.height()));
+    const int right = cell.width() - 2;
+    const QRect ink(right - glyph.width() + 1, top, glyph.width(), glyph.height());
+    if (ink.left() < 1 || ink.bottom() >= half || (!number.isEmpty() && ink.left() <= number.right()))
+        return {};
+    return {ink, ink.topLeft() - glyph.topLeft(), pixelSize};
+}
+
+int TChnCalendar::MarkPixelSize(const QSize &cell) const
+{
+    // One size for the whole grid: the largest whose marks clear a two-digit day by a
+    // pixel, growing a little with the cell.
     const QFontMetrics fm(m_fontDate);
     QChar widest = u'0';
     for (char16_t c = u'1'; c <= u'9'; ++c)
         if (fm.horizontalAdvance(QChar(c)) > fm.horizontalAdvance(widest))
             widest = QChar(c);
-    const int numberEnd = NumberInkEnd(QString(2, widest), l);
-    const int half = l.height() / 2;
-    for (int px = std::clamp(half - 3, kSmallestMark, 14); px > kSmallestMark; --px) {
-        const QRect r = MarkBox(l, px, TWorkdayMark::Work, m_fontDate);
-        if (r.bottom() < half && r.left() > numberEnd)
+    const QString twoDigits(2, widest);
+    const QRect number = DayNumberInk(twoDigits, cell);
+    for (int px = std::clamp(cell.height() / 2 - 3, kSmallestMark, kLargestMark); px > kSmallestMark; --px) {
+        bool fits = true;
+        for (const TWorkdayMark m : {TWorkdayMark::Off, TWorkdayMark::Work}) {
+            const TMarkPlace place = PlaceMark(m, px, twoDigits, cell);
+            fits = fits && !place.Ink.isEmpty() && place.Ink.left() > number.right() + 1;
+        }
+        if (fits)
             return px;
     }
     return kSmallestMark;
 }
 
-QRect TChnCalendar::MarkRect(const TcnDateInf &cell, const QString &dayText, const QRect &l) const
+TChnCalendar::TMarkPlace TChnCalendar::MarkOfCell(const TcnDateInf &cell, const QString &dayText,
+                                                  const QSize &size) const
 {
     if (!m_showWorkdayMarks || cell.Workday == TWorkdayMark::None)
         return {};
-    const QRect r = MarkBox(l, MarkPixelSize(l), cell.Workday, m_fontDate);
     // Where it would touch the day number or the lunar line, the cell goes without.
-    if (r.left() < 1 || r.bottom() >= l.height() / 2 || r.left() <= NumberInkEnd(dayText, l))
-        return {};
-    return r;
+    return PlaceMark(cell.Workday, MarkPixelSize(size), dayText, size);
 }
 
-void TChnCalendar::DrawWorkdayMark(QPainter &p, const TcnDateInf &cell, const QRect &mark, bool onSelection)
+void TChnCalendar::DrawWorkdayMark(QPainter &p, const TcnDateInf &cell, const TMarkPlace &mark, bool onSelection)
 {
     p.save();
     // On the selection gradient the mark keeps its colour on a white ground.
     if (onSelection)
-        p.fillRect(mark, Qt::white);
+        p.fillRect(mark.Ink, Qt::white);
     p.setPen(ToQColor(cell.Workday == TWorkdayMark::Off ? m_colorOffDay : m_colorWorkDay));
-    p.setFont(WorkdayMarkFont(MarkPixelSize(QRect(QPoint(0, 0), m_cellBitmap.size()))));
-    p.drawText(mark, Qt::AlignCenter | Qt::TextSingleLine | Qt::TextDontClip,
-               QString::fromUtf8(WorkdayMarkText(cell.Workday)));
+    p.setFont(WorkdayMarkFont(mark.PixelSize));
+    p.setClipRect(mark.Ink);
+    p.drawText(mark.Origin, QString::fromUtf8(WorkdayMarkText(cell.Workday)));
     p.restore();
 }
 
@@ -1116,8 +1178,7 @@ QRect TChnCalendar::WorkdayMarkRect(int col, int row) const
     const TcnDateInf &cell = m_model.Cell(k);
     if (!cell.InUse)
         return {};
-    const QRect r = m_grid->CellRect(col, row);
-    return MarkRect(cell, Utf8(cell.Text), QRect(0, 0, r.width(), r.height()));
+    return MarkOfCell(cell, Utf8(cell.Text), m_grid->CellRect(col, row).size()).Ink;
 }
 
 // ---- the main window's instance ----

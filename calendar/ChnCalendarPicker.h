@@ -13,6 +13,7 @@
 #include "ChnCalendarModel.h"
 
 #include <QFont>
+#include <QHash>
 #include <QImage>
 #include <QWidget>
 
@@ -232,8 +233,8 @@ public:
     // The table the marks come from (not owned; it must outlive the control); none by default.
     const TCnWorkdays *Workdays() const { return m_model.Workdays(); }
     void setWorkdays(const TCnWorkdays *table);
-    // Where a cell's mark goes (cell coordinates), or an empty rectangle when the cell
-    // shows none or it would not clear the day number.
+    // The pixels a cell's mark may touch (cell coordinates), or an empty rectangle when
+    // the cell shows none or it would not clear the day number.
     QRect WorkdayMarkRect(int col, int row) const;
 
     // A colour as drawn: system colours resolved through the palette.
@@ -301,10 +302,17 @@ private:
     void DrawWeekNumberCell(QPainter &p, int row, const QRect &l);
     void DrawDayCell(QPainter &p, const TcnDateInf &cell, const QRect &l, bool selected, bool showSelection);
     void DrawInfoCell(QPainter &p, int k, const QRect &l);
-    int NumberInkEnd(const QString &dayText, const QRect &l) const;
-    int MarkPixelSize(const QRect &l) const;
-    QRect MarkRect(const TcnDateInf &cell, const QString &dayText, const QRect &l) const;
-    void DrawWorkdayMark(QPainter &p, const TcnDateInf &cell, const QRect &mark, bool onSelection);
+    // A 休 / 班 mark in a cell: the pixels it may touch, where its text is drawn, its size.
+    struct TMarkPlace {
+        QRect Ink;
+        QPoint Origin;
+        int PixelSize = 0;
+    };
+    QRect DayNumberInk(const QString &dayText, const QSize &cell) const;
+    TMarkPlace PlaceMark(TWorkdayMark mark, int pixelSize, const QString &dayText, const QSize &cell) const;
+    int MarkPixelSize(const QSize &cell) const;
+    TMarkPlace MarkOfCell(const TcnDateInf &cell, const QString &dayText, const QSize &size) const;
+    void DrawWorkdayMark(QPainter &p, const TcnDateInf &cell, const TMarkPlace &mark, bool onSelection);
     void GridClicked(const QPoint &pos);
     void setLabelColor(QLabel *label, TColor c);
 
@@ -352,6 +360,7 @@ private:
     QImage m_background; // the finished background, the control's size
     QImage m_picture;    // the placed background picture, before blending
     QImage m_cellBitmap;
+    mutable QHash<QString, QRect> m_inkCache; // day numbers' ink, by font, text and cell size
 
     TCalendarGrid *m_grid = nullptr;
     TUpDown *m_monthArrows = nullptr;
