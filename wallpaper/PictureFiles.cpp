@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QSaveFile>
 
 #include <csetjmp>
 #include <cstdio>
@@ -58,7 +57,8 @@ QByteArray bmpHeaders(int width, int height, int bpp, quint32 imageSize)
     return h;
 }
 
-// Rows go out bottom row first, gathered into large writes.
+// Rows go out bottom row first, gathered into large writes. A plain overwrite: these
+// pictures are made again on every apply, and waiting for the disk would double its time.
 template <class RowFn>
 bool writeBmp(const QString &path, int width, int height, int bpp, RowFn fillRow)
 {
@@ -68,87 +68,117 @@ bool writeBmp(const QString &path, int width, int height, int bpp, RowFn fillRow
     const qint64 imageSize = qint64(stride) * height;
     if (imageSize + FileHeaderSize + InfoHeaderSize > 0xFFFFFFFFll)
         return false;
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return false;
     const QByteArray headers = bmpHeaders(width, height, bpp, quint32(imageSize));
-    if (f.write(headers) != headers.size()) {
-        f.cancelWriting();
-        return false;
-    }
+    bool ok = f.write(headers) == headers.size();
     const int rowsPerChunk = int(std::max<qsizetype>(1, (1 << 20) / stride));
     QByteArray chunk;
-    for (int y = height - 1; y >= 0;) {
+    for (int y = height - 1; ok && y >= 0;) {
         const int n = std::min(rowsPerChunk, y + 1);
         chunk.resize(stride * n);
         for (int k = 0; k < n; ++k, --y) {
             uchar *dst = reinterpret_cast<uchar *>(chunk.data()) + stride * k;
             fillRow(y, dst);
         }
-        if (f.write(chunk) != chunk.size()) {
-            f.cancelWriting();
-            return false;
-        }
+        ok = f.write(chunk) == chunk.size();
     }
-    return f.commit();
+    f.close();
+    if (!ok || f.error() != QFileDevice::NoError) {
+        f.remove(); // no half picture left behind
+        return false;
+    }
+    return true;
 }
 
-// The common uncompressed 24- and 32-bit files, read straight from the bytes; the fourth
-// byte of a 32-bit file is kept as it stands. Returns false when the file is not of that
-// kind (it may still be a BMP for the general reader); sets `malformed` when it is of that
-// kind but its pixels are cut short.
-bool readPlainBmp(const uchar *d, qint64 size, TPicture &out, bool &malformed)
+// The common uncompressed 24- and 32-bit files are read here, straight from the file; the
+// general reader takes every other kind.
+struct PlainBmp {
+    int width = 0, height = 0, bpp = 0;
+    bool topDown = false;
+    qint64 offBits = 0, stride = 0;
+};
+enum class Plain { No, Yes, Malformed };
+
+Plain parsePlainBmp(const uchar *d, qint64 avail, qint64 fileSize, PlainBmp &info)
 {
-    malformed = false;
-    if (size < FileHeaderSize + InfoHeaderSize)
-        return false;
+    if (avail < FileHeaderSize + InfoHeaderSize)
+        return Plain::No;
     const quint32 offBits = u32(d + 10);
     const quint32 hdrSize = u32(d + 14);
     if (hdrSize < InfoHeaderSize || hdrSize > 1024)
-        return false;
+        return Plain::No;
     const qint32 width = s32(d + 18);
     const qint32 rawHeight = s32(d + 22);
     const int planes = u16(d + 26);
     const int bpp = u16(d + 28);
     const quint32 compression = u32(d + 30);
     if (planes != 1 || !(bpp == 24 || bpp == 32))
-        return false;
+        return Plain::No;
     if (compression == 3) { // BI_BITFIELDS: only the usual masks are read here
-        if (bpp != 32 || size < FileHeaderSize + InfoHeaderSize + 12)
-            return false;
+        if (bpp != 32 || avail < FileHeaderSize + InfoHeaderSize + 12)
+            return Plain::No;
         const uchar *m = d + FileHeaderSize + InfoHeaderSize;
         if (u32(m) != 0x00FF0000u || u32(m + 4) != 0x0000FF00u || u32(m + 8) != 0x000000FFu)
-            return false;
+            return Plain::No;
     } else if (compression != 0) {
-        return false;
+        return Plain::No;
     }
-    malformed = true;
     if (width <= 0 || rawHeight == 0 || rawHeight == INT32_MIN)
-        return true;
-    const bool topDown = rawHeight < 0;
-    const qint64 height = topDown ? -qint64(rawHeight) : rawHeight;
+        return Plain::Malformed;
+    const qint64 height = rawHeight < 0 ? -qint64(rawHeight) : rawHeight;
     if (qint64(width) * height > MaxPixels)
-        return true;
+        return Plain::Malformed;
     const qint64 stride = ((qint64(width) * bpp + 31) / 32) * 4;
     const qint64 rowBytes = qint64(width) * (bpp / 8);
-    if (offBits < FileHeaderSize + hdrSize || offBits > size
-        || qint64(offBits) + stride * (height - 1) + rowBytes > size)
-        return true;
-    malformed = false;
+    if (offBits < FileHeaderSize + hdrSize || offBits > fileSize
+        || qint64(offBits) + stride * (height - 1) + rowBytes > fileSize)
+        return Plain::Malformed;
+    info = {width, int(height), bpp, rawHeight < 0, offBits, stride};
+    return Plain::Yes;
+}
 
-    out = TPicture(width, int(height));
-    for (int y = 0; y < height; ++y) {
-        const uchar *src = d + offBits + stride * (topDown ? y : height - 1 - y);
-        std::uint8_t *dst = out.row(y);
-        if (bpp == 32) {
-            std::memcpy(dst, src, size_t(rowBytes));
-        } else {
-            for (int x = 0; x < width; ++x, src += 3, dst += 4) {
-                dst[0] = src[0];
-                dst[1] = src[1];
-                dst[2] = src[2];
-                dst[3] = 0;
-            }
+void rgb24To32(const uchar *src, std::uint8_t *dst, int width)
+{
+    // Four bytes at a time; the last pixel alone, so that nothing is read past the row.
+    int x = 0;
+    for (; x + 1 < width; ++x, src += 3, dst += 4) {
+        quint32 v;
+        std::memcpy(&v, src, 4);
+        v &= 0x00FFFFFFu;
+        std::memcpy(dst, &v, 4);
+    }
+    if (x < width) {
+        dst[0] = src[0];
+        dst[1] = src[1];
+        dst[2] = src[2];
+        dst[3] = 0;
+    }
+}
+
+bool readPlainPixels(QFile &f, qint64 fileSize, const PlainBmp &info, TPicture &out)
+{
+    out = TPicture::Blank(info.width, info.height);
+    const qint64 rowBytes = qint64(info.width) * (info.bpp / 8);
+    const int rowsPerChunk = int(std::max<qint64>(1, (qint64(1) << 20) / info.stride));
+    std::vector<uchar> chunk(size_t(info.stride) * size_t(rowsPerChunk));
+    if (!f.seek(info.offBits))
+        return false;
+    for (int fileRow = 0; fileRow < info.height;) {
+        const int n = std::min(rowsPerChunk, info.height - fileRow);
+        // The last row's padding may be missing from the file.
+        const qint64 want = std::min<qint64>(info.stride * n, fileSize - (info.offBits + info.stride * fileRow));
+        if (want < info.stride * (n - 1) + rowBytes
+            || f.read(reinterpret_cast<char *>(chunk.data()), want) != want)
+            return false;
+        for (int k = 0; k < n; ++k, ++fileRow) {
+            const uchar *src = chunk.data() + info.stride * k;
+            std::uint8_t *dst = out.row(info.topDown ? fileRow : info.height - 1 - fileRow);
+            if (info.bpp == 32)
+                std::memcpy(dst, src, size_t(rowBytes));
+            else
+                rgb24To32(src, dst, info.width);
         }
     }
     return true;
@@ -159,7 +189,7 @@ bool readPlainBmp(const uchar *d, qint64 size, TPicture &out, bool &malformed)
 TPicture FromImage(const QImage &image)
 {
     const QImage img = image.convertToFormat(QImage::Format_RGB32);
-    TPicture out(img.width(), img.height());
+    TPicture out = TPicture::Blank(img.width(), img.height());
     for (int y = 0; y < img.height(); ++y) {
         const auto *src = reinterpret_cast<const quint32 *>(img.constScanLine(y));
         std::uint8_t *dst = out.row(y);
@@ -194,24 +224,24 @@ bool ReadBmp(const QString &path, TPicture &out, QString *error)
         return false;
     }
     const qint64 size = f.size();
-    const uchar *d = size > 0 ? f.map(0, size) : nullptr;
-    QByteArray copy;
-    if (!d && size > 0) {
-        copy = f.readAll();
-        d = reinterpret_cast<const uchar *>(copy.constData());
-    }
-    if (!d || size < FileHeaderSize + 12 || d[0] != 'B' || d[1] != 'M') {
+    const QByteArray head = f.read(FileHeaderSize + InfoHeaderSize + 12);
+    const auto *d = reinterpret_cast<const uchar *>(head.constData());
+    if (head.size() < FileHeaderSize + 12 || d[0] != 'B' || d[1] != 'M') {
         setError(error, QStringLiteral("不是 BMP 图片：%1").arg(path));
         return false;
     }
-    bool malformed = false;
-    if (readPlainBmp(d, size, out, malformed) && !malformed)
+    PlainBmp info;
+    const Plain plain = parsePlainBmp(d, head.size(), size, info);
+    if (plain == Plain::Yes && readPlainPixels(f, size, info, out))
         return true;
-    if (malformed) {
+    if (plain != Plain::No) {
+        out = TPicture();
         setError(error, QStringLiteral("BMP 图片已损坏：%1").arg(path));
         return false;
     }
-    const QImage img = QImage::fromData(d, int(std::min<qint64>(size, INT_MAX)), "BMP");
+    f.seek(0);
+    const QByteArray all = f.readAll();
+    const QImage img = QImage::fromData(all, "BMP");
     if (img.isNull() || qint64(img.width()) * img.height() > MaxPixels) {
         setError(error, QStringLiteral("BMP 图片已损坏：%1").arg(path));
         return false;
@@ -307,18 +337,28 @@ bool encodeJpeg(const TPicture &picture, int quality, unsigned char **buffer, un
     return true;
 }
 
-enum class JpegRead { Ok, Failed, TooLarge };
+enum class JpegRead { Ok, Failed, TooLarge, SinkFailed };
 
-// Decodes into `bgr`, resized once the size is known. Free of objects with destructors
-// (`scratch` holds a CMYK row) so that the error jump is safe.
-JpegRead decodeJpeg(const uchar *data, unsigned long size, int *width, int *height,
-                    std::vector<std::uint8_t> *bgr, std::vector<JSAMPLE> *scratch, char *message)
+// Where decoded rows go: told the size first, then handed batches of blue-green-red rows
+// from the top. Either returns false to stop.
+struct RowSink {
+    bool (*start)(void *ctx, int width, int height);
+    bool (*rows)(void *ctx, const std::uint8_t *bgr, int firstRow, int count);
+    void *ctx;
+};
+
+constexpr int BatchRows = 16;
+
+// Free of objects with destructors (the buffers are the caller's) so that the error jump
+// is safe.
+JpegRead decodeJpeg(const uchar *data, unsigned long size, const RowSink &sink, std::vector<JSAMPLE> *batch,
+                    std::vector<JSAMPLE> *cmykRow, char *message)
 {
     jpeg_decompress_struct cinfo;
     JpegError err;
     cinfo.err = &jpegErrors(err)->mgr;
     if (setjmp(err.jump)) {
-        std::strncpy(message, err.message, JMSG_LENGTH_MAX);
+        std::strncpy(message, err.message, JMSG_LENGTH_MAX - 1);
         jpeg_destroy_decompress(&cinfo);
         return JpegRead::Failed;
     }
@@ -328,37 +368,49 @@ JpegRead decodeJpeg(const uchar *data, unsigned long size, int *width, int *heig
     const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     jpeg_calc_output_dimensions(&cinfo);
-    if (qint64(cinfo.output_width) * cinfo.output_height > MaxPixels || cinfo.output_width == 0
-        || cinfo.output_height == 0) {
+    const int width = int(cinfo.output_width), height = int(cinfo.output_height);
+    if (qint64(width) * height > MaxPixels || width == 0 || height == 0) {
         jpeg_destroy_decompress(&cinfo);
         return JpegRead::TooLarge;
     }
-    *width = int(cinfo.output_width);
-    *height = int(cinfo.output_height);
-    const size_t stride = size_t(*width) * 3;
-    bgr->resize(stride * size_t(*height));
+    if (!sink.start(sink.ctx, width, height)) {
+        jpeg_destroy_decompress(&cinfo);
+        return JpegRead::SinkFailed;
+    }
+    const size_t stride = size_t(width) * 3;
+    batch->resize(stride * BatchRows);
+    cmykRow->resize(cmyk ? size_t(width) * 4 : 0);
     jpeg_start_decompress(&cinfo);
-    std::vector<JSAMPLE> &cmykRow = *scratch;
-    cmykRow.resize(cmyk ? size_t(*width) * 4 : 0);
     while (cinfo.output_scanline < cinfo.output_height) {
-        std::uint8_t *dst = bgr->data() + stride * cinfo.output_scanline;
-        JSAMPROW row = cmyk ? cmykRow.data() : dst;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-        if (cmyk) {
-            // Files with CMYK colour are written inverted by the common tools.
-            const bool inverted = cinfo.saw_Adobe_marker;
-            for (int x = 0; x < *width; ++x) {
-                int c = cmykRow[4 * x], m = cmykRow[4 * x + 1], y = cmykRow[4 * x + 2], k = cmykRow[4 * x + 3];
-                if (!inverted) {
-                    c = 255 - c;
-                    m = 255 - m;
-                    y = 255 - y;
-                    k = 255 - k;
+        const int first = int(cinfo.output_scanline);
+        int n = 0;
+        while (n < BatchRows && cinfo.output_scanline < cinfo.output_height) {
+            std::uint8_t *dst = batch->data() + stride * size_t(n);
+            JSAMPROW row = cmyk ? cmykRow->data() : dst;
+            if (jpeg_read_scanlines(&cinfo, &row, 1) != 1)
+                break;
+            if (cmyk) {
+                // Files with CMYK colour are written inverted by the common tools.
+                const bool inverted = cinfo.saw_Adobe_marker;
+                const JSAMPLE *q = cmykRow->data();
+                for (int x = 0; x < width; ++x) {
+                    int c = q[4 * x], m = q[4 * x + 1], y = q[4 * x + 2], k = q[4 * x + 3];
+                    if (!inverted) {
+                        c = 255 - c;
+                        m = 255 - m;
+                        y = 255 - y;
+                        k = 255 - k;
+                    }
+                    dst[3 * x] = std::uint8_t(y * k / 255);
+                    dst[3 * x + 1] = std::uint8_t(m * k / 255);
+                    dst[3 * x + 2] = std::uint8_t(c * k / 255);
                 }
-                dst[3 * x] = std::uint8_t(y * k / 255);
-                dst[3 * x + 1] = std::uint8_t(m * k / 255);
-                dst[3 * x + 2] = std::uint8_t(c * k / 255);
             }
+            ++n;
+        }
+        if (n == 0 || !sink.rows(sink.ctx, batch->data(), first, n)) {
+            jpeg_destroy_decompress(&cinfo);
+            return n == 0 ? JpegRead::Failed : JpegRead::SinkFailed;
         }
     }
     jpeg_finish_decompress(&cinfo);
@@ -366,26 +418,7 @@ JpegRead decodeJpeg(const uchar *data, unsigned long size, int *width, int *heig
     return JpegRead::Ok;
 }
 
-} // namespace
-
-bool WriteJpeg(const QString &path, const TPicture &picture, int quality)
-{
-    if (picture.empty() || picture.width > 65500 || picture.height > 65500)
-        return false;
-    unsigned char *buffer = nullptr;
-    unsigned long size = 0;
-    const bool ok = encodeJpeg(picture, quality, &buffer, &size);
-    bool written = false;
-    if (ok) {
-        QSaveFile f(path);
-        written = f.open(QIODevice::WriteOnly) && f.write(reinterpret_cast<const char *>(buffer), qint64(size)) == qint64(size)
-                  && f.commit();
-    }
-    std::free(buffer);
-    return written;
-}
-
-bool ReadJpeg(const QString &path, int &width, int &height, std::vector<std::uint8_t> &bgr, QString *error)
+bool decodeJpegFile(const QString &path, const RowSink &sink, QString *error)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
@@ -397,11 +430,10 @@ bool ReadJpeg(const QString &path, int &width, int &height, std::vector<std::uin
         setError(error, QStringLiteral("JPEG 图片为空：%1").arg(path));
         return false;
     }
-    bgr.clear();
     char message[JMSG_LENGTH_MAX] = {};
-    std::vector<JSAMPLE> scratch;
-    switch (decodeJpeg(reinterpret_cast<const uchar *>(data.constData()), (unsigned long)data.size(), &width,
-                       &height, &bgr, &scratch, message)) {
+    std::vector<JSAMPLE> batch, cmykRow;
+    switch (decodeJpeg(reinterpret_cast<const uchar *>(data.constData()), (unsigned long)data.size(), sink, &batch,
+                       &cmykRow, message)) {
     case JpegRead::Ok:
         return true;
     case JpegRead::TooLarge:
@@ -410,9 +442,137 @@ bool ReadJpeg(const QString &path, int &width, int &height, std::vector<std::uin
     case JpegRead::Failed:
         setError(error, QStringLiteral("JPEG 图片已损坏：%1（%2）").arg(path, QString::fromLocal8Bit(message)));
         break;
+    case JpegRead::SinkFailed:
+        setError(error, QStringLiteral("无法写入图片"));
+        break;
     }
+    return false;
+}
+
+// Rows straight into a bottom-up 24-bit BMP: each batch lands at its place in the file, so
+// no whole picture is held.
+struct BmpRowWriter {
+    QFile file;
+    int width = 0, height = 0;
+    qint64 stride = 0;
+    std::vector<uchar> chunk;
+
+    static bool start(void *ctx, int w, int h)
+    {
+        auto *self = static_cast<BmpRowWriter *>(ctx);
+        self->width = w;
+        self->height = h;
+        self->stride = ((qint64(w) * 24 + 31) / 32) * 4;
+        const qint64 imageSize = self->stride * h;
+        if (imageSize + FileHeaderSize + InfoHeaderSize > 0xFFFFFFFFll)
+            return false;
+        const QByteArray headers = bmpHeaders(w, h, 24, quint32(imageSize));
+        self->chunk.assign(size_t(self->stride) * BatchRows, 0);
+        return self->file.write(headers) == headers.size()
+               && self->file.resize(FileHeaderSize + InfoHeaderSize + imageSize);
+    }
+    static bool rows(void *ctx, const std::uint8_t *bgr, int first, int count)
+    {
+        auto *self = static_cast<BmpRowWriter *>(ctx);
+        const size_t rowBytes = size_t(self->width) * 3;
+        for (int k = 0; k < count; ++k) // the lowest row of the batch comes first in the file
+            std::memcpy(self->chunk.data() + self->stride * k, bgr + rowBytes * size_t(count - 1 - k), rowBytes);
+        const qint64 fileRow = self->height - first - count;
+        const qint64 bytes = self->stride * count;
+        return self->file.seek(FileHeaderSize + InfoHeaderSize + self->stride * fileRow)
+               && self->file.write(reinterpret_cast<const char *>(self->chunk.data()), bytes) == bytes;
+    }
+};
+
+struct VectorRows {
+    int *width, *height;
+    std::vector<std::uint8_t> *bgr;
+
+    static bool start(void *ctx, int w, int h)
+    {
+        auto *self = static_cast<VectorRows *>(ctx);
+        *self->width = w;
+        *self->height = h;
+        self->bgr->resize(size_t(w) * 3 * size_t(h));
+        return true;
+    }
+    static bool rows(void *ctx, const std::uint8_t *bgr, int first, int count)
+    {
+        auto *self = static_cast<VectorRows *>(ctx);
+        const size_t rowBytes = size_t(*self->width) * 3;
+        std::memcpy(self->bgr->data() + rowBytes * size_t(first), bgr, rowBytes * size_t(count));
+        return true;
+    }
+};
+
+} // namespace
+
+bool EncodeJpeg(const TPicture &picture, int quality, QByteArray &out)
+{
+    out.clear();
+    if (picture.empty() || picture.width > 65500 || picture.height > 65500)
+        return false;
+    unsigned char *buffer = nullptr;
+    unsigned long size = 0;
+    const bool ok = encodeJpeg(picture, quality, &buffer, &size);
+    if (ok)
+        out = QByteArray(reinterpret_cast<const char *>(buffer), qsizetype(size));
+    std::free(buffer);
+    return ok;
+}
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    f.close();
+    ok = ok && f.error() == QFileDevice::NoError;
+    if (!ok)
+        f.remove();
+    return ok;
+}
+
+bool WriteJpeg(const QString &path, const TPicture &picture, int quality)
+{
+    QByteArray jpeg;
+    return EncodeJpeg(picture, quality, jpeg) && WriteFile(path, jpeg);
+}
+
+bool ReadJpeg(const QString &path, int &width, int &height, std::vector<std::uint8_t> &bgr, QString *error)
+{
+    bgr.clear();
+    VectorRows target{&width, &height, &bgr};
+    if (decodeJpegFile(path, {VectorRows::start, VectorRows::rows, &target}, error))
+        return true;
     bgr.clear();
     return false;
+}
+
+bool JpegToBmpFile(const QString &jpeg, const QString &bmp, QString *error)
+{
+    BmpRowWriter writer;
+    writer.file.setFileName(bmp);
+    // Decoding is checked before the old file is touched: a broken JPEG leaves it as it was.
+    {
+        QFile probe(jpeg);
+        if (!probe.open(QIODevice::ReadOnly)) {
+            setError(error, QStringLiteral("无法打开图片 %1").arg(jpeg));
+            return false;
+        }
+    }
+    if (!writer.file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        setError(error, QStringLiteral("无法写入图片 %1").arg(bmp));
+        return false;
+    }
+    const bool ok = decodeJpegFile(jpeg, {BmpRowWriter::start, BmpRowWriter::rows, &writer}, error);
+    writer.file.close();
+    if (!ok || writer.file.error() != QFileDevice::NoError) {
+        writer.file.remove(); // no half picture left behind
+        if (ok)
+            setError(error, QStringLiteral("无法写入图片 %1").arg(bmp));
+        return false;
+    }
+    return true;
 }
 
 } // namespace pictures
@@ -442,16 +602,8 @@ QString ConvertToBmp(const QString &path)
 
 QString JpgToBmp(const QString &path, QString *error)
 {
-    int w = 0, h = 0;
-    std::vector<std::uint8_t> bgr;
-    if (!pictures::ReadJpeg(path, w, h, bgr, error))
-        return {};
     const QString bmp = ChangeFileExt(path, QStringLiteral(".bmp"));
-    if (!pictures::WriteBmp24(bmp, w, h, bgr.data(), qsizetype(w) * 3)) {
-        pictures::setError(error, QStringLiteral("无法写入图片 %1").arg(bmp));
-        return {};
-    }
-    return bmp;
+    return pictures::JpegToBmpFile(path, bmp, error) ? bmp : QString();
 }
 
 QString GifToBmp(const QString &path, QString *error)

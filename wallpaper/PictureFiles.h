@@ -24,10 +24,16 @@ bool WriteBmp24(const QString &path, int width, int height, const std::uint8_t *
 bool WriteBmp24(const QString &path, const TPicture &picture);
 
 // Baseline JPEG, 24-bit colour.
+bool EncodeJpeg(const TPicture &picture, int quality, QByteArray &out);
 bool WriteJpeg(const QString &path, const TPicture &picture, int quality = 90);
 // Decodes a JPEG to 24-bit blue-green-red rows from the top, 3 * width bytes each.
 bool ReadJpeg(const QString &path, int &width, int &height, std::vector<std::uint8_t> &bgr,
               QString *error = nullptr);
+
+// The bytes as the whole file; a file that could not be written whole is removed.
+bool WriteFile(const QString &path, const QByteArray &bytes);
+// Decodes a JPEG straight into a 24-bit BMP file, row batch by row batch.
+bool JpegToBmpFile(const QString &jpeg, const QString &bmp, QString *error = nullptr);
 
 // Between Qt images and the mixing picture (fourth byte 0).
 TPicture FromImage(const QImage &image);

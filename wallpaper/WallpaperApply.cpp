@@ -11,6 +11,8 @@
 #include <QThread>
 #include <QWidget>
 
+#include <thread>
+
 bool SaveNotesPicture(QWidget *weekPanel)
 {
     if (!weekPanel)
@@ -65,11 +67,19 @@ bool ComposeWallpaper(const QString &backgroundPath)
     const MixResult mixed = MixPictures(overlay, base, 50, 30);
     if (!mixed.ok)
         return false;
-    if (!pictures::WriteBmp32(dir + QLatin1String(MixPictureName), *mixed.picture))
+    // "Mix.bmp" is written while the same picture is encoded; the JPEG goes to its file only
+    // once the BMP is there. Reading the BMP back would give these very bytes again.
+    bool bmpWritten = false;
+    std::thread writer([&] { bmpWritten = pictures::WriteBmp32(dir + QLatin1String(MixPictureName), *mixed.picture); });
+    QByteArray jpeg;
+    const bool encoded = pictures::EncodeJpeg(*mixed.picture, 90, jpeg);
+    writer.join();
+    if (!bmpWritten)
         return false;
     overlay = TPicture();
     base = TPicture();
-    return JpegPass();
+    const QString jpg = dir + QLatin1String(MixJpegName);
+    return encoded && pictures::WriteFile(jpg, jpeg) && !JpgToBmp(jpg).isEmpty();
 }
 
 QString WallpaperPath()

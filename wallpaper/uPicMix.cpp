@@ -1,6 +1,41 @@
 #include "uPicMix.h"
 
 #include <algorithm>
+#include <cstdlib>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace {
+constexpr std::size_t HugePage = std::size_t(2) << 20;
+} // namespace
+
+void *picmem::Allocate(std::size_t bytes)
+{
+#ifdef __linux__
+    if (bytes >= 2 * HugePage) {
+        const std::size_t rounded = (bytes + HugePage - 1) / HugePage * HugePage;
+        void *p = std::aligned_alloc(HugePage, rounded);
+        if (!p)
+            throw std::bad_alloc();
+        madvise(p, rounded, MADV_HUGEPAGE);
+        return p;
+    }
+#endif
+    return ::operator new(bytes);
+}
+
+void picmem::Free(void *p, std::size_t bytes) noexcept
+{
+#ifdef __linux__
+    if (bytes >= 2 * HugePage) {
+        std::free(p);
+        return;
+    }
+#endif
+    ::operator delete(p, bytes);
+}
 
 namespace {
 
