@@ -88,19 +88,19 @@ TSetTransFrm::TSetTransFrm(QWidget *owner) : TBorderlessDialog(owner, 376, 170)
 
     rbFull = new QRadioButton(QStringLiteral(" 全透明效果"), this);
     rbFull->setFont(PixelFont(yahei, 16));
-    rbFull->setGeometry(28, 48, 120, 28);
+    rbFull->setGeometry(20, 48, 116, 28);
     lblFullNote = new QLabel(QStringLiteral("（适合较淡壁纸，蓝天白云等）"), this);
     lblFullNote->setFont(PixelFont(yahei, 15));
     lblFullNote->setStyleSheet(QStringLiteral("color: blue;"));
-    lblFullNote->setGeometry(150, 50, 220, 24);
+    lblFullNote->setGeometry(136, 50, 234, 24);
 
     rbHalf = new QRadioButton(QStringLiteral(" 半透明效果  "), this);
     rbHalf->setFont(PixelFont(yahei, 16));
-    rbHalf->setGeometry(28, 84, 120, 28);
+    rbHalf->setGeometry(20, 84, 116, 28);
     lblHalfNote = new QLabel(QStringLiteral("（适合各种壁纸颜色）"), this);
     lblHalfNote->setFont(PixelFont(yahei, 15));
     lblHalfNote->setStyleSheet(QStringLiteral("color: blue;"));
-    lblHalfNote->setGeometry(150, 86, 220, 24);
+    lblHalfNote->setGeometry(136, 86, 234, 24);
 
     btnOk = new QPushButton(QStringLiteral("确  定"), this);
     btnOk->setGeometry(196, 128, 76, 28);
