@@ -1,5 +1,6 @@
 #include "CnWorkdays.h"
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <system_error>
@@ -151,8 +152,9 @@ TCnWorkdays TCnWorkdays::FromText(std::string_view text)
     TCnWorkdays t;
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
+    // Lines end in LF, CR LF or a lone CR; the empty line between CR and LF is ignored.
     while (!text.empty()) {
-        const std::size_t nl = text.find('\n');
+        const std::size_t nl = text.find_first_of("\r\n");
         t.ParseLine(text.substr(0, nl));
         if (nl == std::string_view::npos)
             break;
@@ -169,9 +171,11 @@ TCnWorkdays TCnWorkdays::FromFile(const std::filesystem::path &path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return {};
-    std::string text(MaxFileBytes, '\0');
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    std::string text(ec ? MaxFileBytes : std::size_t(std::min<std::uintmax_t>(size, MaxFileBytes)), '\0');
     in.read(text.data(), std::streamsize(text.size()));
     text.resize(std::size_t(in.gcount()));
+    // More than the limit: the last line read may be cut short.
     if (text.size() == MaxFileBytes && in.peek() != std::char_traits<char>::eof()) {
         const std::size_t nl = text.rfind('\n');
         text.resize(nl == std::string::npos ? 0 : nl + 1);
