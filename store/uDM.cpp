@@ -147,8 +147,11 @@ void TQuery::Post()
     if (m_rowKey.isNull())
         throw EDatabaseError(QStringLiteral("the rows of this query cannot be updated"));
     // The first row of a lookup is the oldest row of its key: rows come in row id order.
+    // A row that already holds these values is left alone, so that saving an unchanged
+    // day costs no disk writes.
     const QString sql = QStringLiteral("update tb_NewTavi set Content = ?1, ContentBak = ?2 where rowid = "
-                                       "(select min(rowid) from tb_NewTavi where YearMonthStr = ?3)");
+                                       "(select min(rowid) from tb_NewTavi where YearMonthStr = ?3) "
+                                       "and (Content is not ?1 or ContentBak is not ?2)");
     if (onStatement)
         onStatement(sql);
     Statement st(m_db, sql);
