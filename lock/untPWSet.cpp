@@ -55,7 +55,7 @@ TpwsetFrm::TpwsetFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt:
 
     lblTitle = new QLabel(QStringLiteral("登录密码设置"), shpFrame);
     lblTitle->setFont(pixelFont(QStringLiteral("Verdana"), 19));
-    lblTitle->setStyleSheet(QStringLiteral("color: #1f3c74; background: transparent;"));
+    lblTitle->setStyleSheet(QStringLiteral("color: #1f3c74;"));
     lblTitle->setGeometry(42, 6, 240, 26);
     // The title text lies on the title picture and drags with it.
     lblTitle->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -67,7 +67,6 @@ TpwsetFrm::TpwsetFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt:
     const QFont song = pixelFont(QStringLiteral("宋体"), 12);
     chkStartPW = new QCheckBox(QStringLiteral("启动登录密码"), shpFrame);
     chkStartPW->setFont(song);
-    chkStartPW->setStyleSheet(QStringLiteral("background: transparent;"));
     chkStartPW->setGeometry(70, 56, 200, 22);
 
     lblPW1 = new QLabel(QStringLiteral("请输入登录密码："), shpFrame);
@@ -77,7 +76,6 @@ TpwsetFrm::TpwsetFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt:
     lblPW2->setFont(song);
     lblPW2->setGeometry(70, 132, 100, 18);
     for (QLabel *l : {lblPW1, lblPW2}) {
-        l->setStyleSheet(QStringLiteral("background: transparent;"));
         l->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 

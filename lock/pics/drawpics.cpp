@@ -147,7 +147,7 @@ void pwsetBackground()
     g.setColorAt(1, QColor(242, 246, 253));
     p.fillRect(img.rect(), g);
     p.setOpacity(0.07);
-    padlock(p, QPointF(384, 96), 70, QColor(40, 88, 180), QColor(40, 88, 180));
+    padlock(p, QPointF(402, 104), 52, QColor(40, 88, 180), QColor(40, 88, 180));
     p.end();
     img.save("pwset_bg.png");
 }
