@@ -1,36 +1,62 @@
 #include "MainHooks.h"
 
+#include "Dialogs.h"
 #include "NoteBox.h"
+#include "WallpaperApply.h"
 #include "loginLock.h"
+#include "uInfoFrm.h"
 #include "uMain.h"
+#include "uPicSel.h"
 #include "uSearchTxt.h"
+#include "uSetTrans.h"
 #include "untPWSet.h"
 
 namespace hooks {
+namespace {
+QList<QTextEdit *> boxesOf(TMainFrm &frm)
+{
+    QList<QTextEdit *> boxes;
+    for (TNoteBox *b : frm.redt)
+        boxes << b;
+    return boxes;
+}
+} // namespace
 
-void ResetPictureState() {}
+void ResetPictureState() { ::ResetPictureState(); }
 
 bool CheckLoginLock(TMainFrm &frm) { return ::CheckLoginLock(&frm); }
 
-bool ReadApplyConfirmation(QString &) { return true; }
+bool ReadApplyConfirmation(QString &error) { return ::ReadApplyConfirmation(error); }
 
-void LoadPicList() {}
+void LoadPicList() { ::LoadPicList(false); }
 
 void ApplyTransMode(TMainFrm &frm)
 {
-    for (TNoteBox *box : frm.redt)
-        box->SetBackground(QColor(247, 247, 247));
+    QString error;
+    if (!::LoadTransMode(&error)) {
+        dialogs::ShowError(error, &frm);
+        return;
+    }
+    ::RecolourBoxes(boxesOf(frm));
 }
 
-void AppToDesk(TMainFrm &) {}
-void AddToDesk(TMainFrm &) {}
+void AppToDesk(TMainFrm &frm) { ::ApplyWeekToDesktop(&frm, frm.pnlRight); }
+
+void AddToDesk(TMainFrm &frm) { ::imgAddToDeskClick(&frm); }
+
 void PasswordSettings(TMainFrm &frm) { ::N7Click(&frm); }
-void TransparencySettings(TMainFrm &) {}
+
+void TransparencySettings(TMainFrm &frm) { ::N_BgTransparentClick(&frm, boxesOf(frm)); }
+
 void SearchKeyword(TMainFrm &frm) { ::N_SearcheClick(&frm); }
+
 void CreateSecondaryWindows(TMainFrm &frm)
 {
-    // In their fixed order; windows that are never shown are not made at all.
+    // In their fixed order; the windows that are never shown are not made at all.
+    ::CreatePicSelFrm(&frm);
+    ::CreateInforFrm(&frm);
     pwsetFrm = new TpwsetFrm(&frm);
+    ::CreateSetTransFrm(&frm);
     SearchTxtFrm = new TSearchTxtFrm(&frm);
 }
 

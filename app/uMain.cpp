@@ -1,6 +1,7 @@
 #include "uMain.h"
 
 #include "ChnCalendarPicker.h"
+#include "CnWorkdaysFile.h"
 #include "Clock.h"
 #include "Dialogs.h"
 #include "MainHooks.h"
@@ -249,6 +250,14 @@ void TMainFrm::buildWeekView()
         lblweek[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
     }
 
+    // The official day-off or working-day mark beside a caption, which itself stays as it is.
+    for (int i = 0; i < 6; ++i) {
+        lblWorkday[i] = new QLabel(pnlRight);
+        lblWorkday[i]->setFont(pixelFont(QStringLiteral("宋体"), 12, true));
+        lblWorkday[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
+        lblWorkday[i]->hide();
+    }
+
     for (int i = 0; i < 6; ++i) {
         auto *box = new TNoteBox(pnlRight);
         box->setKeepSelectionVisible(i == 0 || i == 5);
@@ -271,6 +280,8 @@ void TMainFrm::buildWeekView()
     pnl_buttonline->setGeometry(0, 440, 594, 1);
     imgSelColor->raise();
     for (QLabel *l : lblweek)
+        l->raise();
+    for (QLabel *l : lblWorkday)
         l->raise();
 
     pnlRight->installEventFilter(this);
@@ -503,6 +514,21 @@ void TMainFrm::chnRiliChange()
     const tdt::TDateTime d = chnRili->DateTime();
     m_week->LoadWeek(d);
     MarkSelectedDay(d);
+    MarkWorkdays();
+}
+
+void TMainFrm::MarkWorkdays()
+{
+    for (int i = 0; i < 6; ++i) {
+        const QString mark = i < 5 ? WorkdayMarkTextOf(WeekConList[i].DayDate)
+                                   : WorkdayMarkTextOf(WeekConList[5].DayDate, WeekConList[6].DayDate);
+        QLabel *l = lblWorkday[i];
+        l->setText(mark);
+        l->setStyleSheet(mark == QStringLiteral("休") ? QStringLiteral("color: #e02020") : QStringLiteral("color: #4f4f4f"));
+        l->adjustSize();
+        l->move(lblweek[i]->x() + lblweek[i]->width() + 6, lblweek[i]->y());
+        l->setVisible(!mark.isEmpty());
+    }
 }
 
 void TMainFrm::FormResize()
@@ -533,6 +559,8 @@ void TMainFrm::LayoutWeekView()
         lblweek[c]->move(lines[c]->x() + 10, (imgtitle_year1->height() - 12) / 2);
         lblweek[c + 3]->move(lines[c]->x() + 10, imgtitle_year2->y() + 8);
     }
+    for (int i = 0; i < 6; ++i)
+        lblWorkday[i]->move(lblweek[i]->x() + lblweek[i]->width() + 6, lblweek[i]->y());
     MarkSelectedDay(chnRili->DateTime());
 }
 

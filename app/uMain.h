@@ -50,6 +50,7 @@ public:
     void LayoutWeekView();
     void MarkSelectedDay(tdt::TDateTime date);
     void FormResize();
+    void MarkWorkdays();
 
     // Options menu.
     void lblSetClick();
@@ -105,6 +106,8 @@ public:
     QToolButton *btnGou = nullptr, *btnX = nullptr;
     TImage *imgtitle_year1 = nullptr, *imgtitle_year2 = nullptr, *imgSelColor = nullptr;
     std::array<QLabel *, 6> lblweek{};
+    // 休 or 班 beside the caption of a box whose day is an official day off or working day.
+    std::array<QLabel *, 6> lblWorkday{};
     QFrame *pnl_yearLine0 = nullptr, *pnl_yearLine1 = nullptr, *pnl_yearLine2 = nullptr;
     QFrame *pnl_yearLineREdge = nullptr, *pnl_buttonline = nullptr;
     TImage *img_close_normal = nullptr, *img_close_highlight = nullptr, *img_close_down = nullptr;

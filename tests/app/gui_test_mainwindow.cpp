@@ -2,6 +2,7 @@
 #include "../store/store_fixture.h"
 
 #include "ChnCalendarPicker.h"
+#include "CnWorkdaysFile.h"
 #include "Clock.h"
 #include "Dialogs.h"
 #include "NoteBox.h"
@@ -19,7 +20,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QLineEdit>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -420,4 +423,61 @@ TEST_F(MainWindowTest, RightClickInTheWebPanelIsSwallowed)
     EXPECT_TRUE(QApplication::sendEvent(view, &ev) || !ev.isAccepted() || true);
     QTest::mouseClick(view, Qt::RightButton, {}, QPoint(30, 30));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+}
+
+TEST_F(MainWindowTest, TitleStripsMarkOfficialDaysOffAndWorkingDays)
+{
+    QFile::copy(QStringLiteral(TAVI_APP_DIR "/Data/CnWorkdays.tsv"), home.path() + "Data/CnWorkdays.tsv");
+    ReloadCnWorkdays();
+    TMainFrm &f = create();
+    // The week of 1 October 2026: Thursday 1 and Friday 2 are days off; Saturday 3 and Sunday 4 too.
+    f.chnRili->setDateTime(EncodeDate(2026, 10, 1));
+    QStringList marks;
+    for (QLabel *l : f.lblWorkday)
+        marks << (l->isVisibleTo(&f) ? l->text() : QString());
+    EXPECT_EQ(marks, QStringList({"", "", "", QString::fromUtf8("休"), QString::fromUtf8("休"), QString::fromUtf8("休")}));
+    EXPECT_EQ(f.lblweek[3]->text(), QString::fromUtf8("周 四")); // the caption itself stays
+    // 14 February 2026 is a working Saturday, 15 February a day off: the weekend box says 班.
+    f.chnRili->setDateTime(EncodeDate(2026, 2, 14));
+    EXPECT_EQ(f.lblWorkday[5]->text(), QString::fromUtf8("班"));
+    // An ordinary week shows no marks.
+    f.chnRili->setDateTime(EncodeDate(2026, 3, 11));
+    for (QLabel *l : f.lblWorkday)
+        EXPECT_FALSE(l->isVisibleTo(&f));
+    QFile::remove(home.path() + "Data/CnWorkdays.tsv");
+    ReloadCnWorkdays();
+}
+
+TEST_F(MainWindowTest, ThePasswordIsAskedAfterTheWeekIsLoadedAndARefusalEndsTheStart)
+{
+    settings::Write(home.path() + "Data/loginstr.db", {"secret", "secret", "-1"});
+    for (const bool rightPassword : {false, true}) {
+        SCOPED_TRACE(rightPassword);
+        statements.clear();
+        bool asked = false;
+        QTimer::singleShot(0, [&] {
+            QWidget *lock = QApplication::activeModalWidget();
+            ASSERT_NE(lock, nullptr);
+            asked = true;
+            // By now today's week is loaded: its six lookups have run, and nothing was written.
+            EXPECT_EQ(statements.size(), 6);
+            EXPECT_EQ(writes(), 0);
+            EXPECT_EQ(WeekConList[1].DayKey, "20100601");
+            auto *edit = lock->findChild<QLineEdit *>();
+            ASSERT_NE(edit, nullptr);
+            if (rightPassword) {
+                edit->setText("secret");
+                QTest::keyClick(edit, Qt::Key_Return);
+            } else {
+                QTest::keyClick(lock, Qt::Key_Escape);
+            }
+        });
+        TMainFrm &f = create();
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(f.Unlocked(), rightPassword);
+        // A refused start runs none of the later steps: no date label, no size file.
+        EXPECT_EQ(f.lblDateTime->text().isEmpty(), !rightPassword);
+        EXPECT_EQ(QFile::exists(home.path() + "Data/FormSize.ini"), rightPassword);
+        frm.reset();
+    }
 }
