@@ -1,0 +1,91 @@
+#!/usr/bin/env bash
+# One running program per program folder. A second start while the first runs ends at
+# once, successfully, without touching the notes database; the first keeps running.
+# A killed instance's lock does not keep the next start out, not even when its process
+# number has since gone to another program. Another program folder is another program.
+set -euo pipefail
+app_dir=$1 # the built program folder
+work=$(mktemp -d)
+cleanup() { pkill -P $$ 2>/dev/null || true; rm -rf "$work"; }
+trap cleanup EXIT
+
+layout() {
+  mkdir -p "$1/Data" "$1/source/DeskTopBG"
+  cp "$app_dir/Data/UserData.mdb" "$1/Data/"
+  cp -r "$app_dir/web" "$1/" 2>/dev/null || true
+  cp "$app_dir"/source/DeskTopBG/A1.bmp "$1/source/DeskTopBG/" 2>/dev/null || true
+  printf '1\r\n906\r\n540\r\n0\r\n0\r\n1\r\n' > "$1/Data/FormSize.ini"
+  printf '0\r\n' > "$1/Data/configSetBg.ini"
+}
+layout "$work/a"
+layout "$work/b"
+mkdir -p "$work/tmp"
+mkdir -m 700 "$work/run"
+export XDG_RUNTIME_DIR=$work/run
+export TMPDIR=$work/tmp # where the lock lives
+
+fail() { echo "$*" >&2; cat "$work"/*.log >&2 2>/dev/null || true; exit 1; }
+windows() { xdotool search --name 'Tavi桌面记事' 2>/dev/null | wc -l; }
+# Starts the program on a folder; waits until the window count reaches $2.
+start() {
+  TAVI_HOME=$1 "$app_dir/Tavi" >>"$work/out.log" 2>&1 &
+  pid=$!
+  for _ in $(seq 100); do
+    [ "$(windows)" -ge "$2" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the program on $1 ended at start-up"
+    sleep 0.1
+  done
+  [ "$(windows)" -ge "$2" ] || fail "no window for the program on $1"
+  sleep 0.5
+}
+fingerprint() { (cd "$work/a/Data" && sha256sum UserData.mdb && stat -c '%n %s %y' UserData.mdb* ); }
+
+start "$work/a" 1
+first=$pid
+# A note in the database, so that an overwrite would show.
+xdotool mousemove 553 146 click 1; sleep 0.2
+xdotool type --delay 20 "first instance"; sleep 0.3
+xdotool mousemove 417 380 click 1; sleep 0.3
+before=$(fingerprint)
+
+t0=$(date +%s%N)
+rc=0
+TAVI_HOME=$work/a timeout 10 "$app_dir/Tavi" >>"$work/second.log" 2>&1 || rc=$?
+ms=$(( ($(date +%s%N) - t0) / 1000000 ))
+[ "$rc" = 0 ] || fail "the second start ended with $rc"
+[ "$ms" -lt 3000 ] || fail "the second start took $ms ms"
+sleep 0.3
+[ "$(fingerprint)" = "$before" ] || fail "the second start touched the database: $before / $(fingerprint)"
+kill -0 "$first" 2>/dev/null || fail "the first instance ended"
+[ "$(windows)" = 1 ] || fail "$(windows) windows after the second start"
+echo "second start ended after $ms ms with 0, database untouched"
+
+# Another program folder runs beside the first.
+start "$work/b" 2
+other=$pid
+kill -0 "$first" || fail "the first instance ended when another folder's program started"
+kill "$other"; wait "$other" 2>/dev/null || true
+
+# Killed: its lock stays behind and must not keep the next start out.
+lock=$(ls "$work"/tmp/*.lock 2>/dev/null | head -1)
+[ -n "$lock" ] || fail "no lock file in $work/tmp"
+kill -KILL "$first"; wait "$first" 2>/dev/null || true
+[ -e "$lock" ] || fail "the killed instance's lock vanished; the test proves nothing"
+start "$work/a" 1
+second=$pid
+sleep 1
+kill -0 "$second" 2>/dev/null || fail "the start after a kill ended"
+echo "a killed instance's lock was taken over"
+
+# The same again, with the dead instance's process number now used by another program.
+kill -KILL "$second"; wait "$second" 2>/dev/null || true
+sleep 300 &
+squatter=$!
+sed -i "1s/.*/$squatter/" "$lock"
+start "$work/a" 1
+third=$pid
+sleep 1
+kill -0 "$third" 2>/dev/null || fail "a lock naming another program's process kept the start out"
+kill "$squatter"
+echo "a lock naming another program's process was taken over"
+kill "$third"; wait "$third" 2>/dev/null || true
