@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One running program per program folder. A second start while the first runs ends at
-# once, successfully, without touching the notes database; the first keeps running.
+# once, successfully, without touching the notes database; the first keeps running and
+# comes to the front.
 # A killed instance's lock does not keep the next start out, not even when its process
 # number has since gone to another program. Another program folder is another program.
 set -euo pipefail
@@ -38,6 +39,15 @@ start() {
   [ "$(windows)" -ge "$2" ] || fail "no window for the program on $1"
   sleep 0.5
 }
+# Of two windows, the one higher in the root window's stacking order (listed last).
+topmost() {
+  local top=
+  while read -r id _; do
+    [ "$((id))" = "$1" ] && top=$1
+    [ "$((id))" = "$2" ] && top=$2
+  done < <(xwininfo -root -children | grep -o '^ *0x[0-9a-f]*')
+  echo "$top"
+}
 fingerprint() { (cd "$work/a/Data" && sha256sum UserData.mdb && stat -c '%n %s %y' UserData.mdb* ); }
 
 start "$work/a" 1
@@ -46,6 +56,14 @@ first=$pid
 xdotool mousemove 553 146 click 1; sleep 0.2
 xdotool type --delay 20 "first instance"; sleep 0.3
 xdotool mousemove 417 380 click 1; sleep 0.3
+# Another program folder is another program: it runs beside the first and is in front.
+start "$work/b" 2
+other=$pid
+kill -0 "$first" || fail "the first instance ended when another folder's program started"
+xdotool mousemove 553 146 click 1; sleep 0.3
+first_window=$(xdotool search --pid "$first" --name 'Tavi桌面记事' | head -1)
+other_window=$(xdotool search --pid "$other" --name 'Tavi桌面记事' | head -1)
+[ "$(topmost "$first_window" "$other_window")" = "$other_window" ] || fail "the other folder's window is not in front"
 before=$(fingerprint)
 
 t0=$(date +%s%N)
@@ -57,14 +75,14 @@ ms=$(( ($(date +%s%N) - t0) / 1000000 ))
 sleep 0.3
 [ "$(fingerprint)" = "$before" ] || fail "the second start touched the database: $before / $(fingerprint)"
 kill -0 "$first" 2>/dev/null || fail "the first instance ended"
-[ "$(windows)" = 1 ] || fail "$(windows) windows after the second start"
-echo "second start ended after $ms ms with 0, database untouched"
-
-# Another program folder runs beside the first.
-start "$work/b" 2
-other=$pid
-kill -0 "$first" || fail "the first instance ended when another folder's program started"
+[ "$(windows)" = 2 ] || fail "$(windows) windows after the second start"
+# Without a window manager the stacking order tells what is in front.
+sleep 0.5
+[ "$(topmost "$first_window" "$other_window")" = "$first_window" ] \
+  || fail "the second start did not bring the first window forward"
+echo "second start ended after $ms ms with 0, database untouched, first window in front"
 kill "$other"; wait "$other" 2>/dev/null || true
+
 
 # Killed: its lock stays behind and must not keep the next start out.
 lock=$(ls "$work"/tmp/*.lock 2>/dev/null | head -1)
