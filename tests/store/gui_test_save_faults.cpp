@@ -28,6 +28,7 @@ struct Faults {
     int writeError = SQLITE_OK; // returned by xWrite and xTruncate
     int syncError = SQLITE_OK;  // returned by xSync
     int openError = SQLITE_OK;  // returned when a file other than the database is opened
+    int readError = SQLITE_OK;  // returned by xRead
     int passWrites = 0;         // writes that still succeed before writeError strikes
     int injected = 0;           // faults actually returned
     void clear() { *this = Faults{}; }
@@ -43,7 +44,12 @@ struct FaultFile {
 sqlite3_file *real(sqlite3_file *f) { return reinterpret_cast<FaultFile *>(f)->real; }
 
 int fClose(sqlite3_file *f) { return real(f)->pMethods->xClose(real(f)); }
-int fRead(sqlite3_file *f, void *p, int n, sqlite3_int64 off) { return real(f)->pMethods->xRead(real(f), p, n, off); }
+int fRead(sqlite3_file *f, void *p, int n, sqlite3_int64 off)
+{
+    if (g_faults.readError != SQLITE_OK)
+        return ++g_faults.injected, g_faults.readError;
+    return real(f)->pMethods->xRead(real(f), p, n, off);
+}
 int fWrite(sqlite3_file *f, const void *p, int n, sqlite3_int64 off)
 {
     if (g_faults.writeError != SQLITE_OK) {
@@ -298,6 +304,35 @@ TEST_P(SaveFaultTest, TheDataModuleReconnectsToTheFileTheFaultLeftBehind)
     EXPECT_EQ(integrity(), QStringLiteral("ok"));
     EXPECT_EQ(stored("20100603"), QStringLiteral("thu"));
 }
+
+// A disk that cannot be read: the week shows what it could read and overwrites nothing.
+using ReadFaultTest = SaveFaultTest;
+
+TEST_P(ReadFaultTest, AnUnreadableWeekIsShownAndNoBoxOverwritesItsRow)
+{
+    typeText(boxes[1], QStringLiteral("keep"));
+    ASSERT_EQ(stored("20100601"), QStringLiteral("keep"));
+    g_faults.readError = SQLITE_IOERR_READ;
+    week->chnRiliChange(kTuesday);
+    ASSERT_GT(g_faults.injected, 0);
+    EXPECT_TRUE(week->WeekReadFailed());
+    EXPECT_TRUE(week->statusText().contains(QString::fromUtf8(TWeekNotes::WeekReadFailedText)));
+    EXPECT_TRUE(boxes[1]->isReadOnly());
+    week->redt1Exit(); // a focus loss while the disk still fails
+    g_faults.readError = SQLITE_OK;
+    week->redt1Exit(); // and once it reads again, before the week is reloaded
+    EXPECT_EQ(stored("20100601"), QStringLiteral("keep"));
+    week->chnRiliChange(kTuesday);
+    EXPECT_FALSE(week->WeekReadFailed());
+    EXPECT_TRUE(week->statusText().isEmpty());
+    EXPECT_EQ(boxes[1]->PlainText(), QStringLiteral("keep"));
+    EXPECT_FALSE(boxes[1]->isReadOnly());
+}
+
+INSTANTIATE_TEST_SUITE_P(WeekNotesFaults, ReadFaultTest,
+                         ::testing::Values(FaultCase{"ReadError", SQLITE_OK, SQLITE_OK, SQLITE_OK, 0, true},
+                                           FaultCase{"ReadErrorNoTransaction", SQLITE_OK, SQLITE_OK, SQLITE_OK, 0, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 const FaultCase kCases[] = {
     {"DiskFullAtOnce", SQLITE_FULL, SQLITE_OK, SQLITE_OK, 0, true},
