@@ -60,13 +60,21 @@ Lines Read(const QString &path)
         return r;
     }
     r.status = Status::Ok;
-    QString s = all;
-    s.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    s.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    r.lines = s.split(QLatin1Char('\n'));
+    // One pass over the text: replacing line ends in place costs a move of the rest of the
+    // text per line, which a file of millions of lines turns into minutes.
     // A final line end closes the last line; it does not open an empty one.
-    if (!r.lines.isEmpty() && r.lines.last().isEmpty())
-        r.lines.removeLast();
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < all.size(); ++i) {
+        const QChar ch = all.at(i);
+        if (ch != QLatin1Char('\r') && ch != QLatin1Char('\n'))
+            continue;
+        r.lines << all.mid(start, i - start);
+        if (ch == QLatin1Char('\r') && i + 1 < all.size() && all.at(i + 1) == QLatin1Char('\n'))
+            ++i;
+        start = i + 1;
+    }
+    if (start < all.size())
+        r.lines << all.mid(start);
     return r;
 }
 
