@@ -1,4 +1,5 @@
 // Start-up: the data module first, then the main window, then the other windows.
+#include "FirstPaint.h"
 #include "FontMap.h"
 #include "MainHooks.h"
 #include "uDM.h"
@@ -42,6 +43,7 @@ int main(int argc, char **argv)
         frm.raise();
         frm.activateWindow();
     });
+    TFirstPaintProbe::Watch(&frm);
     frm.show();
     return app.exec();
 }
