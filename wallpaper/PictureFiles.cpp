@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QImage>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -161,7 +162,8 @@ bool readPlainPixels(QFile &f, qint64 fileSize, const PlainBmp &info, TPicture &
 {
     out = TPicture::Blank(info.width, info.height);
     const qint64 rowBytes = qint64(info.width) * (info.bpp / 8);
-    const int rowsPerChunk = int(std::max<qint64>(1, (qint64(1) << 20) / info.stride));
+    // About a megabyte at a time, but no more than the picture: small ones are read often.
+    const int rowsPerChunk = int(std::clamp<qint64>((qint64(1) << 20) / info.stride, 1, info.height));
     std::vector<uchar> chunk(size_t(info.stride) * size_t(rowsPerChunk));
     if (!f.seek(info.offBits))
         return false;
@@ -606,6 +608,56 @@ QString JpgToBmp(const QString &path, QString *error)
     return pictures::JpegToBmpFile(path, bmp, error) ? bmp : QString();
 }
 
+namespace {
+
+enum class GifRead { Ok, Broken, TooLarge };
+
+// The first frame, record by record: its size is checked before anything is allocated
+// for it (a few bytes can claim a frame of two billion pixels), and later frames are not
+// read at all, so a broken one cannot spoil it.
+GifRead readFirstGifFrame(GifFileType *gif, std::vector<GifByteType> &raster, int &transparent)
+{
+    GifRecordType type = UNDEFINED_RECORD_TYPE;
+    do {
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR)
+            return GifRead::Broken;
+        if (type == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType *block = nullptr;
+            if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+                return GifRead::Broken;
+            GraphicsControlBlock gcb;
+            if (code == GRAPHICS_EXT_FUNC_CODE && block && DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK)
+                transparent = gcb.TransparentColor;
+            while (block)
+                if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+                    return GifRead::Broken;
+        } else if (type == IMAGE_DESC_RECORD_TYPE) {
+            if (DGifGetImageDesc(gif) == GIF_ERROR)
+                return GifRead::Broken;
+            const int w = gif->Image.Width, h = gif->Image.Height;
+            if (w <= 0 || h <= 0)
+                return GifRead::Broken;
+            if (qint64(w) * h > pictures::MaxPixels)
+                return GifRead::TooLarge;
+            raster.assign(size_t(w) * size_t(h), 0);
+            if (gif->Image.Interlace) {
+                static constexpr int first[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
+                for (int pass = 0; pass < 4; ++pass)
+                    for (int y = first[pass]; y < h; y += step[pass])
+                        if (DGifGetLine(gif, raster.data() + size_t(y) * size_t(w), w) == GIF_ERROR)
+                            return GifRead::Broken;
+            } else if (DGifGetLine(gif, raster.data(), w * h) == GIF_ERROR) {
+                return GifRead::Broken;
+            }
+            return GifRead::Ok;
+        }
+    } while (type != TERMINATE_RECORD_TYPE);
+    return GifRead::Broken;
+}
+
+} // namespace
+
 QString GifToBmp(const QString &path, QString *error)
 {
     int code = 0;
@@ -618,16 +670,25 @@ QString GifToBmp(const QString &path, QString *error)
         GifFileType *g;
         ~Closer() { DGifCloseFile(g, nullptr); }
     } closer{gif};
-    // A broken later frame does not spoil a complete first one.
-    const int slurp = DGifSlurp(gif);
-    if (gif->ImageCount < 1 || (slurp != GIF_OK && gif->ImageCount < 2)) {
+    if (qint64(gif->SWidth) * gif->SHeight > pictures::MaxPixels) {
+        pictures::setError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
+        return {};
+    }
+    std::vector<GifByteType> raster;
+    int transparent = NO_TRANSPARENT_COLOR;
+    switch (readFirstGifFrame(gif, raster, transparent)) {
+    case GifRead::Ok:
+        break;
+    case GifRead::TooLarge:
+        pictures::setError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
+        return {};
+    case GifRead::Broken:
         pictures::setError(error, QStringLiteral("GIF 图片已损坏：%1").arg(path));
         return {};
     }
-    const SavedImage &frame = gif->SavedImages[0];
-    const GifImageDesc &desc = frame.ImageDesc;
+    const GifImageDesc &desc = gif->Image;
     const ColorMapObject *map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-    if (!map || !map->Colors || map->ColorCount <= 0 || !frame.RasterBits || desc.Width <= 0 || desc.Height <= 0) {
+    if (!map || !map->Colors || map->ColorCount <= 0) {
         pictures::setError(error, QStringLiteral("GIF 图片已损坏：%1").arg(path));
         return {};
     }
@@ -637,10 +698,6 @@ QString GifToBmp(const QString &path, QString *error)
         pictures::setError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
         return {};
     }
-    GraphicsControlBlock gcb;
-    int transparent = NO_TRANSPARENT_COLOR;
-    if (DGifSavedExtensionToGCB(gif, 0, &gcb) == GIF_OK)
-        transparent = gcb.TransparentColor;
 
     // What the frame does not cover shows the screen's background colour, or white.
     std::uint8_t fill[3] = {255, 255, 255};
@@ -659,7 +716,7 @@ QString GifToBmp(const QString &path, QString *error)
         const int ty = desc.Top + y;
         if (ty < 0 || ty >= h)
             continue;
-        const GifByteType *src = frame.RasterBits + size_t(y) * desc.Width;
+        const GifByteType *src = raster.data() + size_t(y) * size_t(desc.Width);
         for (int x = 0; x < desc.Width; ++x) {
             const int tx = desc.Left + x;
             const int idx = src[x];

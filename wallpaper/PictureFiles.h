@@ -10,7 +10,12 @@ class QImage;
 namespace pictures {
 
 // The largest picture accepted from a file, in pixels; larger files count as malformed.
+#ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
+// Fuzzing builds take smaller pictures, so that each input stays quick to try.
+constexpr qint64 MaxPixels = qint64(1) << 16;
+#else
 constexpr qint64 MaxPixels = qint64(1) << 27;
+#endif
 
 // Any BMP: 1, 4, 8, 16, 24 and 32 bits, bottom-up or top-down, RLE. Converted to 32 bits;
 // the fourth byte is 0 except in 32-bit files, which keep theirs. False (with a reason in
