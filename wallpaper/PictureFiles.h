@@ -12,7 +12,7 @@ namespace pictures {
 // The largest picture accepted from a file, in pixels; larger files count as malformed.
 #ifdef FUZZING_BUILD_MODE_UNSAFE_FOR_PRODUCTION
 // Fuzzing builds take smaller pictures, so that each input stays quick to try.
-constexpr qint64 MaxPixels = qint64(1) << 16;
+constexpr qint64 MaxPixels = qint64(1) << 12;
 #else
 constexpr qint64 MaxPixels = qint64(1) << 27;
 #endif
