@@ -83,7 +83,8 @@ for round in $(seq "$kills"); do
   xdotool mousemove "${box_x[$b]}" "${box_y[$b]}" click 1; sleep 0.2
   xdotool key ctrl+End; sleep 0.1
 
-  # The text to type, then a typer that counts its finished keystrokes.
+  # The text to type, then a typer that counts its finished keystrokes (and stops at a
+  # key the X server did not take, so that the count stays true).
   text=
   for _ in $(seq 400); do
     k=${keys[$((RANDOM % ${#keys[@]}))]}
@@ -91,7 +92,7 @@ for round in $(seq "$kills"); do
     echo "$k"
   done > "$work/keys"
   echo 0 > "$work/count"
-  ( n=0; while read -r k; do xdotool key "$k"; n=$((n + 1)); echo $n > "$work/count.new"; mv "$work/count.new" "$work/count"; done < "$work/keys" ) &
+  ( n=0; while read -r k; do xdotool key "$k" || break; n=$((n + 1)); echo $n > "$work/count.new"; mv "$work/count.new" "$work/count"; done < "$work/keys" ) &
   typer=$!
   sleep "$(awk -v m="$max_typing" -v r="$RANDOM" 'BEGIN { printf "%.3f", 0.05 + m * r / 32768 }')"
   # Freeze the typer, then kill the program: what was typed so far is known.
