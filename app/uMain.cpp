@@ -752,7 +752,8 @@ void TMainFrm::LoadFormSize()
 {
     const QString path = DataDir() + QStringLiteral("FormSize.ini");
     TFormSizeState &s = sizeState;
-    if (QFile::exists(path)) {
+    const bool firstStart = !QFile::exists(path);
+    if (!firstStart) {
         const settings::Lines lines = settings::Read(path);
         int values[5];
         for (int i = 0; i < 5; ++i) {
@@ -797,19 +798,19 @@ void TMainFrm::LoadFormSize()
                        avail.y() + std::max(0, (avail.height() - height()) / 2));
     }
     move(place);
-    if (!QFile::exists(path) && !settings::Write(path, {QString::number(s.LetterNo), QString::number(s.SavedWidth),
-                                                         QString::number(s.SavedHeight), QString::number(s.SavedLeft),
-                                                         QString::number(s.SavedTop), s.MonthText}))
+    if (firstStart && !writeSizeFile(s.MonthText))
         dialogs::ShowError(QStringLiteral("无法写入文件 FormSize.ini"), this);
 }
 
-bool TMainFrm::SaveFormSize()
+bool TMainFrm::writeSizeFile(const QString &monthLine) const
 {
     const TFormSizeState &s = sizeState;
     return settings::Write(DataDir() + QStringLiteral("FormSize.ini"),
                            {QString::number(s.LetterNo), QString::number(s.SavedWidth), QString::number(s.SavedHeight),
-                            QString::number(s.SavedLeft), QString::number(s.SavedTop), lblMonthCaption});
+                            QString::number(s.SavedLeft), QString::number(s.SavedTop), monthLine});
 }
+
+bool TMainFrm::SaveFormSize() { return writeSizeFile(lblMonthCaption); }
 
 void TMainFrm::img_close_highlightClick()
 {

@@ -143,6 +143,8 @@ private:
     void buildWeekView();
     void buildMenus();
     void buildFrame();
+    // The six lines of Data/FormSize.ini; the last one differs between first start and close.
+    bool writeSizeFile(const QString &monthLine) const;
     void layoutAnchors();
     void layoutPanelAnchors();
     void setButtonPictures(bool closeN, bool closeH, bool closeD, bool miniN, bool miniH, bool miniD);
