@@ -82,7 +82,8 @@ TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent)
     terminate = [] { QCoreApplication::exit(0); };
     setWindowTitle(QStringLiteral("Tavi桌面记事"));
     setWindowFlag(Qt::FramelessWindowHint);
-    setWindowIcon(QIcon(QStringLiteral(":/main/tavi.png")));
+    // Named as PNG so that no picture plugin is loaded to guess the format.
+    setWindowIcon(QIcon(QPixmap(QStringLiteral(":/main/tavi-64.png"), "PNG")));
     setMinimumSize(MinWidth, MinHeight);
     setMouseTracking(true);
     resize(DesignWidth, DesignHeight);
@@ -108,6 +109,7 @@ void TMainFrm::buildComposition()
     setPalette(pal);
 
     imgBG = new TImage(this, QStringLiteral(":/main/bg.png"));
+    imgBG->setDesignHeight(DesignHeight);
     imgBG->setGeometry(1, 1, DesignWidth - 2, DesignHeight - 2);
     connect(imgBG, &TImage::mousePressed, this, [this](Qt::MouseButton button) {
         if (!windowHandle())

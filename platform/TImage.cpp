@@ -23,6 +23,12 @@ void TImage::setStretch(bool on)
     update();
 }
 
+void TImage::setDesignHeight(int height)
+{
+    m_designHeight = height;
+    update();
+}
+
 void TImage::mousePressEvent(QMouseEvent *e)
 {
     m_pressed = e->button() == Qt::LeftButton;
@@ -57,7 +63,9 @@ void TImage::paintEvent(QPaintEvent *e)
     }
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    if (m_stretch)
+    if (m_stretch && m_designHeight > 0)
+        p.drawPixmap(QRect(0, 0, width(), height() * m_pix.height() / m_designHeight), m_pix);
+    else if (m_stretch)
         p.drawPixmap(rect(), m_pix);
     else
         p.drawPixmap(0, 0, m_pix);

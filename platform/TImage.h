@@ -8,6 +8,9 @@ public:
     explicit TImage(QWidget *parent = nullptr, const QString &picture = QString(), bool stretch = true);
     void setPicture(const QString &picture);
     void setStretch(bool on);
+    // The picture is the top of a stretched design this many pixels tall, empty below:
+    // it is stretched as the whole design would be, so a mostly blank design stays small.
+    void setDesignHeight(int height);
 
 signals:
     void mousePressed(Qt::MouseButton button);
@@ -24,5 +27,6 @@ protected:
 private:
     QPixmap m_pix;
     bool m_stretch = true;
+    int m_designHeight = 0;
     bool m_pressed = false;
 };

@@ -59,7 +59,8 @@ webcut_href=$(basename "$webcut_href")
 {
 cat <<SVG
 <svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" width="913" height="530" viewBox="0 0 913 530">
-<image x="0" y="0" width="913" height="530" preserveAspectRatio="none" xlink:href="bg.png"/>
+<rect width="913" height="530" fill="#FFFFFF"/>
+<image x="0" y="0" width="913" height="86" preserveAspectRatio="none" xlink:href="bg.png"/>
 <rect x="0.5" y="0.5" width="912" height="529" fill="none" stroke="#D8E3F3"/>
 <image x="55" y="11" width="196" height="40" xlink:href="logo.png"/>
 <text x="343" y="31" font-family="$YAHEI" font-weight="bold" font-size="12" fill="#800000">今天是 2025年12月10日(三)</text>

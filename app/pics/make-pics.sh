@@ -65,8 +65,9 @@ $(icon_body)
   <text x="101" y="28.5" font-family="$CN" font-size="21" fill="#2E3D52" letter-spacing="1.5">周记事本</text>
 SVG
 
-# --- window background, 913 x 530: a soft blue band behind the title area, white below ------------------------
-png bg 913 530 <<SVG
+# --- window background: a soft blue band behind the title area, the top 86 rows of a 913 x 530 design -------
+# The window paints white below it; keeping only the band keeps the picture small to decode and hold.
+png bg 913 86 <<SVG
   <defs>
     <linearGradient id="band" x1="0" y1="0" x2="0" y2="1">
       <stop offset="0" stop-color="#E4EDFA"/>
@@ -84,7 +85,7 @@ png bg 913 530 <<SVG
       <rect width="913" height="86" fill="url(#fade)"/>
     </mask>
   </defs>
-  <rect width="913" height="530" fill="#FFFFFF"/>
+  <rect width="913" height="86" fill="#FFFFFF"/>
   <rect width="913" height="86" fill="url(#band)"/>
   <rect x="420" width="493" height="86" fill="url(#dots)" mask="url(#dotMask)"/>
   <path d="M0 62 C 180 40, 360 86, 560 58 S 820 30, 913 48 L 913 0 L 0 0 Z" fill="#FFFFFF" opacity="0.35"/>
@@ -196,3 +197,6 @@ SVG
 
 # --- small icon for the head of the help and feedback pages -------------------------------------------------------
 rsvg-convert -w 48 -h 48 -o ../../web/help4/tavi-48.png tavi.svg
+
+# --- the window's own icon: small, since a window manager shows it at 16 to 64 pixels ---------------------------
+rsvg-convert -w 64 -h 64 -o tavi-64.png tavi.svg
