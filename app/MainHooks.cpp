@@ -50,14 +50,4 @@ void TransparencySettings(TMainFrm &frm) { ::N_BgTransparentClick(&frm, boxesOf(
 
 void SearchKeyword(TMainFrm &frm) { ::N_SearcheClick(&frm); }
 
-void CreateSecondaryWindows(TMainFrm &frm)
-{
-    // In their fixed order; the windows that are never shown are not made at all.
-    ::CreatePicSelFrm(&frm);
-    ::CreateInforFrm(&frm);
-    pwsetFrm = new TpwsetFrm(&frm);
-    ::CreateSetTransFrm(&frm);
-    SearchTxtFrm = new TSearchTxtFrm(&frm);
-}
-
 } // namespace hooks

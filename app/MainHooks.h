@@ -23,7 +23,4 @@ void PasswordSettings(TMainFrm &frm);
 void TransparencySettings(TMainFrm &frm);
 void SearchKeyword(TMainFrm &frm);
 
-// The secondary windows, created after the main window in their fixed order.
-void CreateSecondaryWindows(TMainFrm &frm);
-
 } // namespace hooks

@@ -37,7 +37,7 @@ int main(int argc, char **argv)
     TMainFrm frm;
     if (!frm.Unlocked())
         return 0;
-    hooks::CreateSecondaryWindows(frm);
+    // The other windows are made when first opened: none is needed to show the week.
     QObject::connect(&instance, &TSingleInstance::activationRequested, &frm, [&frm] {
         frm.showNormal();
         frm.raise();

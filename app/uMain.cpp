@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QWindow>
 
@@ -52,6 +53,15 @@ QFont pixelFont(const QString &family, int px, bool bold = false)
     f.setPixelSize(px);
     f.setBold(bold);
     return f;
+}
+
+// A palette rather than a style sheet: a style sheet puts every label through the slow
+// style-sheet machinery when it is polished, and again whenever the sheet changes.
+void setTextColor(QWidget *w, const QColor &c)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
 }
 
 QFrame *linePanel(QWidget *parent)
@@ -130,12 +140,12 @@ void TMainFrm::buildComposition()
     lblDateTime = new QLabel(this);
     lblDateTime->setGeometry(343, 19, 300, 20);
     lblDateTime->setFont(pixelFont(QStringLiteral("微软雅黑"), 12, true));
-    lblDateTime->setStyleSheet(QStringLiteral("color: #800000"));
+    setTextColor(lblDateTime, QColor(0x80, 0, 0));
 
     lblStatus = new QLabel(this);
     lblStatus->setGeometry(480, 58, 270, 16);
     lblStatus->setFont(pixelFont(QStringLiteral("宋体"), 12));
-    lblStatus->setStyleSheet(QStringLiteral("color: #c00000"));
+    setTextColor(lblStatus, QColor(0xc0, 0, 0));
     lblStatus->hide();
 
     lblSet = new QLabel(QStringLiteral("|  选项"), this);
@@ -409,6 +419,13 @@ void TMainFrm::paintEvent(QPaintEvent *)
     p.fillRect(rect(), Qt::white);
     p.setPen(storedColor(kOutline));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (m_webPagePending) {
+        m_webPagePending = false;
+        QTimer::singleShot(0, this, [this] {
+            navigateWeb(QStringLiteral("about:blank"));
+            navigateWeb(platform::WebServerAddress(ProgramDir()) + QStringLiteral("rs/Tavi4.htm"));
+        });
+    }
 }
 
 // --- creation and show -----------------------------------------------------------
@@ -459,8 +476,9 @@ void TMainFrm::showEvent(QShowEvent *event)
 
 void TMainFrm::FormShow()
 {
-    navigateWeb(QStringLiteral("about:blank"));
-    navigateWeb(platform::WebServerAddress(ProgramDir()) + QStringLiteral("rs/Tavi4.htm"));
+    // As a browser would, the panel shows its page once read: the page is read after the
+    // window's first picture, which it would otherwise hold back (see paintEvent).
+    m_webPagePending = true;
     hooks::ApplyTransMode(*this);
     m_week->FormShown = true;
 }
@@ -526,7 +544,7 @@ void TMainFrm::MarkWorkdays()
                                    : WorkdayMarkTextOf(WeekConList[5].DayDate, WeekConList[6].DayDate);
         QLabel *l = lblWorkday[i];
         l->setText(mark);
-        l->setStyleSheet(mark == QStringLiteral("休") ? QStringLiteral("color: #e02020") : QStringLiteral("color: #4f4f4f"));
+        setTextColor(l, mark == QStringLiteral("休") ? QColor(0xe0, 0x20, 0x20) : QColor(0x4f, 0x4f, 0x4f));
         l->adjustSize();
         l->move(lblweek[i]->x() + lblweek[i]->width() + 6, lblweek[i]->y());
         l->setVisible(!mark.isEmpty());

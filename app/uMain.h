@@ -158,6 +158,7 @@ private:
     QNetworkAccessManager *m_net = nullptr;
     bool m_unlocked = true;
     bool m_showDone = false;
+    bool m_webPagePending = false;
     bool m_created = false;
 };
 

@@ -365,8 +365,8 @@ TChnCalendar::TChnCalendar(QWidget *parent) : QWidget(parent)
 
     m_grid = new TCalendarGrid(this);
     connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
-        if (m_yearMenu)
-            m_yearMenu->popup(m_grid->mapToGlobal(p));
+        if (QMenu *menu = YearMenu())
+            menu->popup(m_grid->mapToGlobal(p));
     });
 
     Layout();
@@ -384,7 +384,6 @@ void TChnCalendar::CreateWnd()
     if (m_created)
         return;
     m_created = true;
-    BuildMenus();
     // Column 0 keeps room for the week numbers when they are already switched on.
     m_grid->SetColWidth(0, m_showWeekNum ? 18 : 6);
     m_grid->SetRowHeight(0, 18);
@@ -393,10 +392,24 @@ void TChnCalendar::CreateWnd()
     setShowTitle(true);
 }
 
+QMenu *TChnCalendar::MonthMenu()
+{
+    BuildMenus();
+    return m_monthMenu;
+}
+
+QMenu *TChnCalendar::YearMenu()
+{
+    BuildMenus();
+    return m_yearMenu;
+}
+
+// The menus belong to the created control. They hold some 450 items, so they are made
+// when first wanted rather than while the program starts.
 void TChnCalendar::BuildMenus()
 {
-    delete m_monthMenu;
-    delete m_yearMenu;
+    if (!m_created || m_monthMenu)
+        return;
     std::array<std::string, 12> names;
     for (int m = 1; m <= 12; ++m)
         names[m - 1] = locale().monthName(m, QLocale::LongFormat).toStdString();
@@ -482,11 +495,13 @@ bool TChnCalendar::eventFilter(QObject *watched, QEvent *event)
         m_model.MousePressed = false;
         return false;
     }
+    if (event->type() != QEvent::ContextMenu && event->type() != QEvent::MouseButtonRelease)
+        return QWidget::eventFilter(watched, event);
     QMenu *menu = nullptr;
     if (watched == m_lblMonth || watched == m_lblMonthCaption)
-        menu = m_monthMenu;
+        menu = MonthMenu();
     else if (watched == m_lblYear || watched == m_lblYearCaption)
-        menu = m_yearMenu;
+        menu = YearMenu();
 
     if (event->type() == QEvent::ContextMenu && menu) {
         menu->popup(static_cast<QContextMenuEvent *>(event)->globalPos());

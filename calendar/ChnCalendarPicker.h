@@ -254,8 +254,9 @@ public:
     QLabel *YearCaption() const { return m_lblYearCaption; }
     QLabel *TodayLink() const { return m_lblToday; }
     QLabel *SelectedDateLine() const { return m_lblSelected; }
-    QMenu *MonthMenu() const { return m_monthMenu; }
-    QMenu *YearMenu() const { return m_yearMenu; }
+    // Null until the control's window is created.
+    QMenu *MonthMenu();
+    QMenu *YearMenu();
     const QImage &BackgroundBitmap() const { return m_background; }
     QRect YearBandRect() const;
     QRect MonthBandRect() const;

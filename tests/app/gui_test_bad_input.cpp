@@ -323,7 +323,6 @@ protected:
         frm->terminate = [] {};
         if (!frm->Unlocked())
             return false;
-        hooks::CreateSecondaryWindows(*frm);
         frm->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frm.get()));
         QTest::qWait(20);
