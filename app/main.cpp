@@ -13,6 +13,7 @@
 
 int main(int argc, char **argv)
 {
+    platform::TFontWarmUp fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationDisplayName(QStringLiteral("Tavi周记事本"));
     QApplication::setApplicationName(QStringLiteral("Tavi"));
@@ -24,6 +25,7 @@ int main(int argc, char **argv)
     if (!instance.claim())
         return 0;
 
+    fonts.wait(); // from here on a message may be shown
     TDM dm;
     DM = &dm;
     DMMessageSink = [](const QString &text) { dialogs::ShowMessage(text); };

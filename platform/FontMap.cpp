@@ -3,6 +3,10 @@
 #include <QFont>
 #include <QStringList>
 
+#if TAVI_HAVE_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#endif
+
 namespace platform {
 
 void InstallFontMapping()
@@ -22,6 +26,20 @@ void InstallFontMapping()
     QFont::insertSubstitutions(QStringLiteral("Arial"), {"Liberation Sans", "DejaVu Sans", "WenQuanYi Micro Hei"});
     QFont::insertSubstitutions(QStringLiteral("Arial Black"), sans);
     QFont::insertSubstitutions(QStringLiteral("Verdana"), sans);
+}
+
+TFontWarmUp::TFontWarmUp()
+{
+#if TAVI_HAVE_FONTCONFIG
+    // Safe beside Qt: a second FcInit meanwhile would only read the configuration twice.
+    m_thread = std::thread([] { FcInit(); });
+#endif
+}
+
+void TFontWarmUp::wait()
+{
+    if (m_thread.joinable())
+        m_thread.join();
 }
 
 } // namespace platform
