@@ -5,6 +5,8 @@
 #include <QSaveFile>
 #include <QTextCodec>
 
+#include <algorithm>
+
 namespace settings {
 namespace {
 
@@ -16,9 +18,21 @@ QTextCodec *codec()
 
 } // namespace
 
-QByteArray Encode(const QString &text) { return codec()->fromUnicode(text); }
+// Most settings are numbers: plain ASCII, the same in every code page, needs no converter,
+// whose first use would load conversion tables while the program starts.
+QByteArray Encode(const QString &text)
+{
+    if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
+        return text.toLatin1();
+    return codec()->fromUnicode(text);
+}
 
-QString Decode(const QByteArray &bytes) { return codec()->toUnicode(bytes); }
+QString Decode(const QByteArray &bytes)
+{
+    if (std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; }))
+        return QString::fromLatin1(bytes);
+    return codec()->toUnicode(bytes);
+}
 
 Status Lines::text(int n, QString &out) const
 {
