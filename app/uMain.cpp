@@ -20,8 +20,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -485,29 +483,16 @@ void TMainFrm::FormShow()
 
 void TMainFrm::navigateWeb(const QString &address)
 {
-    // Navigation errors leave the panel blank; nothing is reported.
+    // Navigation errors leave the panel blank; nothing is reported. The panel reads pages
+    // from a folder only: a web address stays blank here, though the help and feedback
+    // pages still open from it in the browser.
     if (address == QLatin1String("about:blank")) {
         webLink->clear();
         return;
     }
     const QUrl url(address);
-    if (url.isLocalFile()) {
-        if (QFile::exists(url.toLocalFile()))
-            webLink->setSource(url);
-        return;
-    }
-    if (url.scheme().startsWith(QLatin1String("http"))) {
-        if (!m_net)
-            m_net = new QNetworkAccessManager(this);
-        QNetworkReply *reply = m_net->get(QNetworkRequest(url));
-        connect(reply, &QNetworkReply::finished, this, [this, reply, url] {
-            reply->deleteLater();
-            if (reply->error() == QNetworkReply::NoError) {
-                webLink->document()->setBaseUrl(url);
-                webLink->setHtml(QString::fromUtf8(reply->readAll()));
-            }
-        });
-    }
+    if (url.isLocalFile() && QFile::exists(url.toLocalFile()))
+        webLink->setSource(url);
 }
 
 QString TMainFrm::TodayLabel(tdt::TDateTime date)

@@ -18,7 +18,6 @@ class TChnCalendar;
 class TImage;
 class TNoteBox;
 class TWeekNotes;
-class QNetworkAccessManager;
 
 // Data/FormSize.ini is written on close with these values.
 struct TFormSizeState {
@@ -155,7 +154,6 @@ private:
     Qt::Edges edgesAt(const QPoint &pos) const;
 
     std::unique_ptr<TWeekNotes> m_week;
-    QNetworkAccessManager *m_net = nullptr;
     bool m_unlocked = true;
     bool m_showDone = false;
     bool m_webPagePending = false;

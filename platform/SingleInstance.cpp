@@ -2,57 +2,131 @@
 
 #include <QCryptographicHash>
 #include <QDir>
-#include <QLocalServer>
-#include <QLocalSocket>
-#include <QLockFile>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QThread>
+
+#ifndef Q_OS_UNIX
+#error "TSingleInstance needs this system's file lock and local socket"
+#endif
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 constexpr int kWaitMs = 1000;
+
+// False when the path is too long for a socket address.
+bool socketAddress(const QByteArray &path, sockaddr_un &addr)
+{
+    std::memset(&addr, 0, sizeof addr);
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= qsizetype(sizeof addr.sun_path))
+        return false;
+    std::memcpy(addr.sun_path, path.constData(), size_t(path.size()));
+    return true;
 }
+
+// The connection itself is the request to come to the front. The running instance may
+// still be starting, so it gets a moment to listen; a non-blocking connect cannot hang
+// on an instance that has stopped answering.
+void askToShow(const QByteArray &path)
+{
+    sockaddr_un addr;
+    if (!socketAddress(path, addr))
+        return;
+    for (int i = 0; i < 10; ++i) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            return;
+        const int rc = ::connect(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr);
+        const int err = errno;
+        ::close(fd);
+        if (rc == 0 || err == EAGAIN)
+            return;
+        QThread::msleep(kWaitMs / 10);
+    }
+}
+} // namespace
 
 TSingleInstance::TSingleInstance(const QString &programDir, QObject *parent) : QObject(parent)
 {
     const QByteArray hash = QCryptographicHash::hash(programDir.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    m_name = QStringLiteral("tavi-") + QString::fromLatin1(hash);
+    m_base = QDir::temp().filePath(QStringLiteral("tavi-") + QString::fromLatin1(hash));
 }
 
-TSingleInstance::~TSingleInstance() = default;
+TSingleInstance::~TSingleInstance()
+{
+    if (m_listenFd >= 0) {
+        ::close(m_listenFd);
+        ::unlink(QFile::encodeName(m_base + QStringLiteral(".sock")).constData());
+    }
+    // Closing the file gives up the lock. The file stays: removing it could let two
+    // later starts lock two different files of the same name.
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
 
 bool TSingleInstance::claim()
 {
-    // The lock decides who runs; a lock left by a killed instance is stale and is taken over.
-    m_lock = std::make_unique<QLockFile>(QDir::temp().filePath(m_name + QStringLiteral(".lock")));
-    m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock(0)) {
-        if (m_lock->error() == QLockFile::LockFailedError) {
-            m_lock.reset();
-            // The running instance may still be starting: give it a moment to listen.
-            for (int i = 0; i < 10; ++i) {
-                QLocalSocket probe;
-                probe.connectToServer(m_name);
-                if (probe.waitForConnected(kWaitMs / 10)) {
-                    probe.write("show\n");
-                    probe.waitForBytesWritten(kWaitMs);
-                    break;
-                }
-                QThread::msleep(kWaitMs / 10);
-            }
-            return false;
-        }
-        // The lock cannot be made at all (no temporary folder): running is better than not.
-        m_lock.reset();
-    }
-    QLocalServer::removeServer(m_name);
-    m_server = new QLocalServer(this);
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!m_server->listen(m_name))
+    const QByteArray lockPath = QFile::encodeName(m_base + QStringLiteral(".lock"));
+    const QByteArray sockPath = QFile::encodeName(m_base + QStringLiteral(".sock"));
+    // The system holds the lock for as long as this process lives: a killed instance
+    // leaves none behind. Another user's lock file can still be locked read-only.
+    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (m_lockFd < 0)
+        m_lockFd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC);
+    // Without a lock at all (no temporary folder) running is better than not.
+    if (m_lockFd < 0)
         return true;
-    connect(m_server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket *s = m_server->nextPendingConnection()) {
-            connect(s, &QLocalSocket::disconnected, s, &QObject::deleteLater);
-            emit activationRequested();
-        }
-    });
+    if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
+        ::close(m_lockFd);
+        m_lockFd = -1;
+        if (!held)
+            return true;
+        askToShow(sockPath);
+        return false;
+    }
+    // The process number, for whoever looks at the file.
+    const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+    if (::ftruncate(m_lockFd, 0) == 0) {
+        [[maybe_unused]] const ssize_t written = ::pwrite(m_lockFd, pid.constData(), size_t(pid.size()), 0);
+    }
+
+    // With the lock held the socket's name is ours; a socket left by a killed instance goes.
+    sockaddr_un addr;
+    if (!socketAddress(sockPath, addr))
+        return true;
+    ::unlink(sockPath.constData());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return true;
+    if (::bind(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr) != 0 || ::listen(fd, 8) != 0) {
+        ::close(fd);
+        return true;
+    }
+    // Only this user's starts may raise the window.
+    ::chmod(sockPath.constData(), 0600);
+    m_listenFd = fd;
+    m_notifier = new QSocketNotifier(fd, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &TSingleInstance::acceptAll);
     return true;
+}
+
+void TSingleInstance::acceptAll()
+{
+    bool asked = false;
+    for (int fd; (fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+        ::close(fd);
+        asked = true;
+    }
+    if (asked)
+        emit activationRequested();
 }

@@ -4,11 +4,7 @@
 #include <QObject>
 #include <QString>
 
-#include <memory>
-
-class QLockFile;
-
-class QLocalServer;
+class QSocketNotifier;
 
 class TSingleInstance : public QObject {
     Q_OBJECT
@@ -26,7 +22,10 @@ signals:
     void activationRequested();
 
 private:
-    QString m_name;
-    QLocalServer *m_server = nullptr;
-    std::unique_ptr<QLockFile> m_lock;
+    void acceptAll();
+
+    QString m_base; // the lock file and the socket are this plus ".lock" and ".sock"
+    int m_lockFd = -1;
+    int m_listenFd = -1;
+    QSocketNotifier *m_notifier = nullptr;
 };
