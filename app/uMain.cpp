@@ -4,6 +4,7 @@
 #include "CnWorkdaysFile.h"
 #include "Clock.h"
 #include "Dialogs.h"
+#include "FontMap.h"
 #include "MainHooks.h"
 #include "NoteBox.h"
 #include "OpenPage.h"
@@ -50,6 +51,7 @@ QFont pixelFont(const QString &family, int px, bool bold = false)
     QFont f(family);
     f.setPixelSize(px);
     f.setBold(bold);
+    platform::CrispSmallSong(f);
     return f;
 }
 

@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "CnWorkdaysFile.h"
+#include "FontMap.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -26,14 +27,6 @@ int PointsToPixels(int pt) { return (pt * 96 + 36) / 72; }
 
 const QString kSong = QStringLiteral("宋体");
 
-// The song face is drawn from its hinted bitmaps at small sizes: smoothed it turns
-// faint and blurred at 12 pixels.
-void CrispSmallSong(QFont &f)
-{
-    if (f.family() == kSong && f.pixelSize() > 0 && f.pixelSize() <= 16)
-        f.setStyleStrategy(QFont::NoAntialias);
-}
-
 QFont MakeFont(const QString &family, int pt, bool bold = false)
 {
     QFont f(family);
@@ -41,7 +34,7 @@ QFont MakeFont(const QString &family, int pt, bool bold = false)
     f.setBold(bold);
     f.setItalic(false);
     f.setUnderline(false);
-    CrispSmallSong(f);
+    platform::CrispSmallSong(f);
     return f;
 }
 
@@ -65,7 +58,7 @@ QFont WorkdayMarkFont(int pixelSize)
 {
     QFont f(kSong);
     f.setPixelSize(pixelSize);
-    CrispSmallSong(f);
+    platform::CrispSmallSong(f);
     return f;
 }
 
@@ -1219,7 +1212,7 @@ void ApplyMainWindowCalendarSettings(TChnCalendar &c)
     lunar.setFamily(QStringLiteral("宋体"));
     lunar.setPixelSize(12);
     lunar.setBold(false);
-    CrispSmallSong(lunar);
+    platform::CrispSmallSong(lunar);
     c.setFontCnDate(lunar);
     c.setFontCnDateColor(15658734);
 

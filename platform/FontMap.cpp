@@ -28,6 +28,12 @@ void InstallFontMapping()
     QFont::insertSubstitutions(QStringLiteral("Verdana"), sans);
 }
 
+void CrispSmallSong(QFont &f)
+{
+    if (f.family() == QStringLiteral("宋体") && f.pixelSize() > 0 && f.pixelSize() <= 16)
+        f.setStyleStrategy(QFont::NoAntialias);
+}
+
 TFontWarmUp::TFontWarmUp()
 {
 #if TAVI_HAVE_FONTCONFIG
