@@ -18,6 +18,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Tavi周记事本"));
     QApplication::setApplicationName(QStringLiteral("Tavi"));
     platform::InstallFontMapping();
+    TMainFrm::PreloadPictures();
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 
     // A second start brings the running window to the front and touches nothing.

@@ -85,6 +85,12 @@ QString dateText(tdt::TDateTime d, const char *sep)
 
 } // namespace
 
+void TMainFrm::PreloadPictures()
+{
+    initPictures();
+    TImage::PreloadFolder(QStringLiteral(":/main"));
+}
+
 TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent)
 {
     initPictures();

@@ -30,6 +30,8 @@ class TMainFrm : public QWidget {
     Q_OBJECT
 public:
     explicit TMainFrm(QWidget *parent = nullptr);
+    // Starts reading the window's pictures on a second thread, ahead of the window.
+    static void PreloadPictures();
     ~TMainFrm() override;
 
     static constexpr int DesignWidth = 913;

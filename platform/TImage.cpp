@@ -1,7 +1,59 @@
 #include "TImage.h"
 
+#include <QDirIterator>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <thread>
+
+namespace {
+
+// Written by the preloading thread, read on the window thread only after joining it.
+struct TPreloaded {
+    std::thread thread;
+    QHash<QString, QImage> images;
+    ~TPreloaded()
+    {
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
+TPreloaded &preloaded()
+{
+    static TPreloaded p;
+    return p;
+}
+
+QPixmap readPicture(const QString &picture)
+{
+    TPreloaded &p = preloaded();
+    if (p.thread.joinable())
+        p.thread.join();
+    const QImage image = p.images.take(picture);
+    return image.isNull() ? QPixmap(picture) : QPixmap::fromImage(image);
+}
+
+} // namespace
+
+void TImage::PreloadFolder(const QString &folder)
+{
+    TPreloaded &p = preloaded();
+    if (p.thread.joinable())
+        p.thread.join();
+    QStringList pictures;
+    for (QDirIterator it(folder, {QStringLiteral("*.png")}, QDir::Files); it.hasNext();)
+        pictures << it.next();
+    p.thread = std::thread([pictures, &p] {
+        for (const QString &picture : pictures) {
+            const QImage image(picture, "PNG");
+            // In the form the window system draws from, so that the pixmap shares it.
+            p.images.insert(picture, image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                                                   : QImage::Format_RGB32));
+        }
+    });
+}
 
 TImage::TImage(QWidget *parent, const QString &picture, bool stretch) : QLabel(parent), m_stretch(stretch)
 {
@@ -13,8 +65,19 @@ TImage::TImage(QWidget *parent, const QString &picture, bool stretch) : QLabel(p
 
 void TImage::setPicture(const QString &picture)
 {
-    m_pix = QPixmap(picture);
+    m_picture = picture;
+    m_pix = QPixmap();
+    m_read = false;
     update();
+}
+
+const QPixmap &TImage::pixmap()
+{
+    if (!m_read) {
+        m_read = true;
+        m_pix = readPicture(m_picture);
+    }
+    return m_pix;
 }
 
 void TImage::setStretch(bool on)
@@ -57,16 +120,17 @@ void TImage::mouseReleaseEvent(QMouseEvent *e)
 
 void TImage::paintEvent(QPaintEvent *e)
 {
-    if (m_pix.isNull()) {
+    const QPixmap &pix = pixmap();
+    if (pix.isNull()) {
         QLabel::paintEvent(e);
         return;
     }
     QPainter p(this);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
     if (m_stretch && m_designHeight > 0)
-        p.drawPixmap(QRect(0, 0, width(), height() * m_pix.height() / m_designHeight), m_pix);
+        p.drawPixmap(QRect(0, 0, width(), height() * pix.height() / m_designHeight), pix);
     else if (m_stretch)
-        p.drawPixmap(rect(), m_pix);
+        p.drawPixmap(rect(), pix);
     else
-        p.drawPixmap(0, 0, m_pix);
+        p.drawPixmap(0, 0, pix);
 }

@@ -1,5 +1,6 @@
 #pragma once
-// A picture component: shows a pixmap (stretched when asked) and reports the mouse.
+// A picture component: shows a picture (stretched when asked) and reports the mouse.
+// The picture is read when first painted, so that a window is built without waiting for it.
 #include <QLabel>
 
 class TImage : public QLabel {
@@ -11,6 +12,10 @@ public:
     // The picture is the top of a stretched design this many pixels tall, empty below:
     // it is stretched as the whole design would be, so a mostly blank design stays small.
     void setDesignHeight(int height);
+
+    // Decodes the pictures of a resource folder on a second thread while windows are built;
+    // components showing them take them from there when first painted.
+    static void PreloadFolder(const QString &folder);
 
 signals:
     void mousePressed(Qt::MouseButton button);
@@ -25,6 +30,10 @@ protected:
     void paintEvent(QPaintEvent *e) override;
 
 private:
+    const QPixmap &pixmap();
+
+    QString m_picture;
+    bool m_read = true;
     QPixmap m_pix;
     bool m_stretch = true;
     int m_designHeight = 0;
