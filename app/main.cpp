@@ -18,7 +18,6 @@ int main(int argc, char **argv)
     QApplication::setApplicationDisplayName(QStringLiteral("Tavi周记事本"));
     QApplication::setApplicationName(QStringLiteral("Tavi"));
     platform::InstallFontMapping();
-    TMainFrm::PreloadPictures();
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 
     // A second start brings the running window to the front and touches nothing.
@@ -26,6 +25,7 @@ int main(int argc, char **argv)
     if (!instance.claim())
         return 0;
 
+    TMainFrm::PreloadPictures();
     fonts.wait(); // from here on a message may be shown
     TDM dm;
     DM = &dm;
