@@ -228,7 +228,7 @@ void TCalendarGrid::paintEvent(QPaintEvent *e)
 {
     QPainter p(this);
     // Whatever the cells leave uncovered shows the background too.
-    p.drawImage(QPoint(0, 0), m_owner->m_background, QRect(pos(), size()));
+    p.drawImage(QPoint(0, 0), m_owner->BackgroundBitmap(), QRect(pos(), size()));
     const bool focused = hasFocus();
     for (int r = 0; r < RowCount(); ++r) {
         for (int c = 0; c < ColCount(); ++c) {
@@ -436,7 +436,7 @@ void TChnCalendar::Layout()
     m_yearArrows->setVisible(m_showTitle);
     m_grid->setContextMenuPolicy(m_showTitle ? Qt::PreventContextMenu : Qt::CustomContextMenu);
     LayoutGridMetrics();
-    RebuildBackground();
+    InvalidateBackground();
     update();
     m_grid->update();
 }
@@ -539,7 +539,7 @@ void TChnCalendar::MakeCurrentCell(int col, int row) { m_grid->MoveCurrent(col, 
 
 void TChnCalendar::MonthBuilt()
 {
-    RebuildBackground();
+    InvalidateBackground();
     update();
     m_grid->update();
 }
@@ -557,8 +557,16 @@ void TChnCalendar::GridClicked(const QPoint &pos)
 
 // ---- background ----
 
-void TChnCalendar::RebuildBackground()
+const QImage &TChnCalendar::BackgroundBitmap() const
 {
+    if (m_backgroundStale)
+        RebuildBackground();
+    return m_background;
+}
+
+void TChnCalendar::RebuildBackground() const
+{
+    m_backgroundStale = false;
     const QSize s = size().expandedTo(QSize(1, 1));
     if (m_background.size() != s)
         m_background = QImage(s, QImage::Format_RGB32);
@@ -612,7 +620,7 @@ void TChnCalendar::RebuildBackground()
 
 void TChnCalendar::RebuildAndShowBackground()
 {
-    RebuildBackground();
+    InvalidateBackground();
     update();
 }
 
@@ -621,7 +629,7 @@ void TChnCalendar::RepaintGrid() { m_grid->update(); }
 void TChnCalendar::paintEvent(QPaintEvent *e)
 {
     QPainter p(this);
-    p.drawImage(e->rect().topLeft(), m_background, e->rect());
+    p.drawImage(e->rect().topLeft(), BackgroundBitmap(), e->rect());
 }
 
 // ---- cells: everything a cell shows is drawn here ----
@@ -632,7 +640,7 @@ const QImage &TChnCalendar::ComposeCell(int col, int row, const QRect &r, bool s
         m_cellBitmap = QImage(r.size(), QImage::Format_RGB32);
     m_cellBitmap.fill(Qt::white);
     QPainter p(&m_cellBitmap);
-    p.drawImage(QPoint(0, 0), m_background, QRect(r.topLeft() + m_grid->pos(), r.size()));
+    p.drawImage(QPoint(0, 0), BackgroundBitmap(), QRect(r.topLeft() + m_grid->pos(), r.size()));
     p.setFont(font());
     const QRect l(0, 0, r.width(), r.height());
     try {

@@ -257,7 +257,7 @@ public:
     // Null until the control's window is created.
     QMenu *MonthMenu();
     QMenu *YearMenu();
-    const QImage &BackgroundBitmap() const { return m_background; }
+    const QImage &BackgroundBitmap() const;
     QRect YearBandRect() const;
     QRect MonthBandRect() const;
 
@@ -292,7 +292,9 @@ private:
 
     void Layout();
     void LayoutGridMetrics();
-    void RebuildBackground();
+    // Many settings change the background in a row while the window is built; it is drawn once, when wanted.
+    void InvalidateBackground() { m_backgroundStale = true; }
+    void RebuildBackground() const;
     void RebuildAndShowBackground();
     void RepaintGrid();
     void BuildMenus();
@@ -358,8 +360,9 @@ private:
     TColor m_colorTitleYear = clr::clBlue;
     TColor m_colorTitleSelected = clr::clGray;
 
-    QImage m_background; // the finished background, the control's size
-    QImage m_picture;    // the placed background picture, before blending
+    mutable QImage m_background; // the finished background, the control's size
+    mutable QImage m_picture;    // the placed background picture, before blending
+    mutable bool m_backgroundStale = true;
     QImage m_cellBitmap;
     mutable QHash<QString, QRect> m_inkCache; // day numbers' ink, by font, text and cell size
 
