@@ -174,7 +174,10 @@ void TMainFrm::buildComposition()
 
     btnGou = new QToolButton(this);
     btnGou->setText(QStringLiteral("√"));
-    btnGou->setFont(pixelFont(QStringLiteral("Arial Black"), 14));
+    // Both marks are in the mapped Latin faces; without merging no fallback faces are looked up.
+    QFont tickFont = pixelFont(QStringLiteral("Arial Black"), 14);
+    tickFont.setStyleStrategy(QFont::NoFontMerging);
+    btnGou->setFont(tickFont);
     btnGou->setGeometry(341, 55, 23, 22);
     btnGou->setAutoRaise(true);
     btnGou->setFocusPolicy(Qt::NoFocus);
@@ -182,7 +185,8 @@ void TMainFrm::buildComposition()
 
     btnX = new QToolButton(this);
     btnX->setText(QStringLiteral("X"));
-    btnX->setFont(pixelFont(QStringLiteral("Arial Black"), 12));
+    tickFont.setPixelSize(12);
+    btnX->setFont(tickFont);
     btnX->setGeometry(365, 55, 23, 22);
     btnX->setAutoRaise(true);
     btnX->setFocusPolicy(Qt::NoFocus);

@@ -46,11 +46,18 @@ void FitLabel(QLabel *l)
         l->resize(l->width(), l->height() + 2);
 }
 
+// Year and month numbers: every face has the digits, and without merging no fallback faces are looked up.
+QFont Digits(QFont f)
+{
+    f.setStyleStrategy(QFont::StyleStrategy(f.styleStrategy() | QFont::NoFontMerging));
+    return f;
+}
+
 QFont ArialBlack(int pt)
 {
     QFont f = MakeFont(QStringLiteral("Arial Black"), pt);
     f.setWeight(QFont::Black);
-    return f;
+    return Digits(f);
 }
 
 // The 休 / 班 mark: the small song face, crisp down to 9 pixels.
@@ -328,7 +335,7 @@ TChnCalendar::TChnCalendar(QWidget *parent) : QWidget(parent)
         l->installEventFilter(this);
         return l;
     };
-    m_lblMonth = makeLabel(QString(), MakeFont(QStringLiteral("Arial"), 24, true), 34, 3, true);
+    m_lblMonth = makeLabel(QString(), Digits(MakeFont(QStringLiteral("Arial"), 24, true)), 34, 3, true);
     m_lblMonth->setAlignment(Qt::AlignRight | Qt::AlignTop);
     m_lblMonthCaption = makeLabel(QStringLiteral("月"), caption, 45, 20, true);
     m_lblYear = makeLabel(QString(), ArialBlack(22), 120, 0, true);
