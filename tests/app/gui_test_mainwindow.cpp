@@ -415,6 +415,15 @@ TEST_F(MainWindowTest, OptionsMenuHasItsItemsAndOpensThePages)
     EXPECT_TRUE(pages[1].endsWith("web/help4/tavi2.htm"));
 }
 
+TEST_F(MainWindowTest, TheWebPanelShowsTheShippedPageOnceTheWindowHasPainted)
+{
+    qputenv("TAVI_WEB_URL", QUrl::fromLocalFile(QStringLiteral(TAVI_APP_DIR "/web/")).toString().toUtf8());
+    TMainFrm &f = create();
+    f.show();
+    QTRY_VERIFY(f.webLink->toPlainText().contains(QString::fromUtf8("小贴士")));
+    qunsetenv("TAVI_WEB_URL");
+}
+
 TEST_F(MainWindowTest, RightClickInTheWebPanelIsSwallowed)
 {
     TMainFrm &f = createShown();
