@@ -7,6 +7,7 @@
 
 #include "Dialogs.h"
 #include "SingleInstance.h"
+#include "WindowFront.h"
 #include "uGlobal.h"
 
 #include <QApplication>
@@ -41,11 +42,8 @@ int main(int argc, char **argv)
     if (!frm.Unlocked())
         return 0;
     // The other windows are made when first opened: none is needed to show the week.
-    QObject::connect(&instance, &TSingleInstance::activationRequested, &frm, [&frm] {
-        frm.showNormal();
-        frm.raise();
-        frm.activateWindow();
-    });
+    QObject::connect(&instance, &TSingleInstance::activationRequested, &frm,
+                     [&frm] { platform::BringToFront(frm); });
     TFirstPaintProbe::Watch(&frm);
     frm.show();
     return app.exec();

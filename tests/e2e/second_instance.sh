@@ -61,6 +61,7 @@ start "$work/b" 2
 other=$pid
 kill -0 "$first" || fail "the first instance ended when another folder's program started"
 xdotool mousemove 553 146 click 1; sleep 0.3
+[ "$(xdotool getwindowfocus getwindowpid)" = "$other" ] || fail "the other folder's window did not take the focus"
 first_window=$(xdotool search --pid "$first" --name 'Tavi桌面记事' | head -1)
 other_window=$(xdotool search --pid "$other" --name 'Tavi桌面记事' | head -1)
 [ "$(topmost "$first_window" "$other_window")" = "$other_window" ] || fail "the other folder's window is not in front"
@@ -80,7 +81,9 @@ kill -0 "$first" 2>/dev/null || fail "the first instance ended"
 sleep 0.5
 [ "$(topmost "$first_window" "$other_window")" = "$first_window" ] \
   || fail "the second start did not bring the first window forward"
-echo "second start ended after $ms ms with 0, database untouched, first window in front"
+# ... and takes the keyboard focus from the other window, which had it.
+[ "$(xdotool getwindowfocus getwindowpid)" = "$first" ] || fail "the first window did not take the keyboard focus"
+echo "second start ended after $ms ms with 0, database untouched, first window in front with the focus"
 kill "$other"; wait "$other" 2>/dev/null || true
 
 
