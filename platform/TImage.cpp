@@ -31,8 +31,8 @@ QPixmap readPicture(const QString &picture)
     TPreloaded &p = preloaded();
     if (p.thread.joinable())
         p.thread.join();
-    const QImage image = p.images.take(picture);
-    return image.isNull() ? QPixmap(picture) : QPixmap::fromImage(image);
+    QImage image = p.images.take(picture);
+    return image.isNull() ? QPixmap(picture) : QPixmap::fromImage(std::move(image)); // shares, not copies
 }
 
 } // namespace
