@@ -1,7 +1,6 @@
 #include "WindowFront.h"
 
 #include <QGuiApplication>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,11 +19,11 @@ void BringToFront(QWidget &window)
     // Qt asks for the focus with the time of this program's last input, which the X server
     // ignores when another window has taken the focus since. The later start is the user's
     // own request, so when the first one did not work the window asks with the present time.
-    QTimer::singleShot(100, &window, [w = QPointer<QWidget>(&window)] {
+    QTimer::singleShot(100, &window, [&window] {
         auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-        if (!w || !x11 || w->isActiveWindow() || !w->isVisible())
+        if (!x11 || window.isActiveWindow() || !window.isVisible())
             return;
-        xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_PARENT, xcb_window_t(w->winId()), XCB_CURRENT_TIME);
+        xcb_set_input_focus(x11->connection(), XCB_INPUT_FOCUS_PARENT, xcb_window_t(window.winId()), XCB_CURRENT_TIME);
         xcb_flush(x11->connection());
     });
 #endif
