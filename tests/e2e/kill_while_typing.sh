@@ -8,6 +8,7 @@
 # default 1.5) the longest stretch of typing before a kill.
 set -euo pipefail
 app_dir=$1 # the built program folder
+source "$(dirname "$0")/common.sh"
 kills=${TAVI_E2E_KILLS:-4}
 max_typing=${TAVI_E2E_MAX_TYPING:-1.5}
 work=$(mktemp -d)
@@ -19,13 +20,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p "$work/Data" "$work/check" "$work/tmp"
-cp "$app_dir/Data/UserData.mdb" "$work/Data/"
-cp -r "$app_dir/web" "$work/" 2>/dev/null || true
-mkdir -p "$work/source/DeskTopBG"
-cp "$app_dir"/source/DeskTopBG/A1.bmp "$work/source/DeskTopBG/" 2>/dev/null || true
-printf '1\r\n906\r\n540\r\n0\r\n0\r\n1\r\n' > "$work/Data/FormSize.ini"
-printf '0\r\n' > "$work/Data/configSetBg.ini"
+mkdir -p "$work/check" "$work/tmp"
+layout_program_folder "$work"
 
 export TAVI_HOME=$work
 export XDG_RUNTIME_DIR=$work/run

@@ -4,18 +4,12 @@
 # back, close it with its close button, start it again and read the box back.
 set -euo pipefail
 app_dir=$1 # the built program folder
+source "$(dirname "$0")/common.sh"
 work=$(mktemp -d)
 cleanup() { pkill -P $$ 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 
-mkdir -p "$work/Data"
-cp "$app_dir/Data/UserData.mdb" "$work/Data/"
-cp -r "$app_dir/web" "$work/" 2>/dev/null || true
-mkdir -p "$work/source/DeskTopBG"
-cp "$app_dir"/source/DeskTopBG/A1.bmp "$work/source/DeskTopBG/" 2>/dev/null || true
-# Window at the top-left corner at its minimum size, so that the clicks below land.
-printf '1\r\n906\r\n540\r\n0\r\n0\r\n1\r\n' > "$work/Data/FormSize.ini"
-printf '0\r\n' > "$work/Data/configSetBg.ini"
+layout_program_folder "$work"
 
 export TAVI_HOME=$work
 export XDG_RUNTIME_DIR=$work/run

@@ -6,20 +6,13 @@
 # number has since gone to another program. Another program folder is another program.
 set -euo pipefail
 app_dir=$1 # the built program folder
+source "$(dirname "$0")/common.sh"
 work=$(mktemp -d)
 cleanup() { pkill -P $$ 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 
-layout() {
-  mkdir -p "$1/Data" "$1/source/DeskTopBG"
-  cp "$app_dir/Data/UserData.mdb" "$1/Data/"
-  cp -r "$app_dir/web" "$1/" 2>/dev/null || true
-  cp "$app_dir"/source/DeskTopBG/A1.bmp "$1/source/DeskTopBG/" 2>/dev/null || true
-  printf '1\r\n906\r\n540\r\n0\r\n0\r\n1\r\n' > "$1/Data/FormSize.ini"
-  printf '0\r\n' > "$1/Data/configSetBg.ini"
-}
-layout "$work/a"
-layout "$work/b"
+layout_program_folder "$work/a"
+layout_program_folder "$work/b"
 mkdir -p "$work/tmp"
 mkdir -m 700 "$work/run"
 export XDG_RUNTIME_DIR=$work/run
