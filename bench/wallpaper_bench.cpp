@@ -3,7 +3,7 @@
 //   wallpaper_bench [runs]
 #include "PictureFiles.h"
 #include "WallpaperApply.h"
-#include "Wallpaper.h"
+#include "RecordingWallpaper.h"
 #include "uGlobal.h"
 #include "uInfoFrm.h"
 #include "uPicSel.h"
@@ -112,7 +112,7 @@ int main(int argc, char **argv)
     qputenv("TAVI_HOME", home.path().toUtf8());
     QDir().mkpath(PictureDir());
     QDir().mkpath(DataDir());
-    auto desktop = std::make_shared<platform::RecordingWallpaper>();
+    auto desktop = std::make_shared<RecordingWallpaper>();
     platform::SetWallpaperBackend(desktop);
     AskBeforeApply = false;
     QWidget *panel = makeWeekPanel();

@@ -1,40 +1,25 @@
 #include "Wallpaper.h"
 
+#include <QDateTime>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRegularExpression>
+#include <QThread>
 #include <QStandardPaths>
 #include <QUrl>
+
+#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
 
 namespace platform {
-
-bool RecordingWallpaper::open()
-{
-    events << QStringLiteral("open");
-    return !failOpen;
-}
-
-bool RecordingWallpaper::writeValue(const QString &name, const QString &value)
-{
-    if (failWrite)
-        return false;
-    events << name + QLatin1Char('=') + value;
-    values.append({name, value});
-    return true;
-}
-
-void RecordingWallpaper::close() { events << QStringLiteral("close"); }
-
-bool RecordingWallpaper::reload()
-{
-    events << QStringLiteral("reload");
-    return !failReload;
-}
 
 namespace {
 
@@ -56,73 +41,179 @@ protected:
     QString m_style;
 };
 
-// Runs the desktop's own settings tools.
-class CommandWallpaper : public ValueStore {
+bool run(const QStringList &command, QString *output = nullptr)
+{
+    QProcess p;
+    p.setProcessChannelMode(output ? QProcess::SeparateChannels : QProcess::MergedChannels);
+    p.start(command.first(), command.mid(1));
+    if (!p.waitForStarted(5000))
+        return false;
+    if (!p.waitForFinished(15000)) {
+        p.kill();
+        p.waitForFinished(1000);
+        return false;
+    }
+    if (output)
+        *output = QString::fromLocal8Bit(p.readAllStandardOutput());
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// The same picture in a format the tool reads: xwallpaper and swaybg without BMP support take
+// the JPEG the BMP was decoded from.
+QString readableSibling(const QString &path)
+{
+    const QFileInfo fi(path);
+    if (fi.suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0)
+        return path;
+    for (const char *s : {"Jpg", "jpg", "JPG", "jpeg", "png"}) {
+        const QString candidate = fi.path() + QLatin1Char('/') + fi.completeBaseName() + QLatin1Char('.') +
+                                  QLatin1String(s);
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+// A D-Bus call with its reply awaited: a desktop that is not there or refuses is a failure.
+bool callDesktop(const QString &service, const QString &path, const QString &interface, const QString &method,
+                 const QVariantList &args, QVariantList *reply = nullptr)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(service))
+        return false;
+    QDBusMessage m = QDBusMessage::createMethodCall(service, path, interface, method);
+    m.setArguments(args);
+    const QDBusMessage r = bus.call(m, QDBus::Block, 20000);
+    if (r.type() != QDBusMessage::ReplyMessage)
+        return false;
+    if (reply)
+        *reply = r.arguments();
+    return true;
+}
+
+bool applyPlasma(const QString &path)
+{
+    const QString fresh = FreshWallpaperCopy(path);
+    if (fresh.isEmpty())
+        return false;
+    QVariantList reply;
+    // The script prints how many desktops took the picture; none is no success.
+    const bool ok = callDesktop(QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
+                                QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"),
+                                {PlasmaScript(fresh)}, &reply)
+                    && !reply.isEmpty() && reply.first().toString().trimmed().toInt() > 0;
+    if (!ok)
+        QFile::remove(fresh);
+    return ok;
+}
+
+bool applyDeepin(const QString &path)
+{
+    const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    // The appearance daemon of DDE 23, then the one of DDE 20.
+    const struct {
+        const char *service, *object;
+    } daemons[] = {{"org.deepin.dde.Appearance1", "/org/deepin/dde/Appearance1"},
+                   {"com.deepin.daemon.Appearance", "/com/deepin/daemon/Appearance"}};
+    for (const auto &d : daemons) {
+        const QString service = QLatin1String(d.service);
+        if (QDBusConnection::sessionBus().interface()
+            && QDBusConnection::sessionBus().interface()->isServiceRegistered(service))
+            return callDesktop(service, QLatin1String(d.object), service, QStringLiteral("Set"),
+                               {QStringLiteral("background"), uri});
+    }
+    return false;
+}
+
+// swaybg draws as long as it runs: ours replaces the one of the previous apply.
+bool applySwaybg(const QString &path)
+{
+    static qint64 previous = 0;
+    const QString picture = readableSibling(path);
+    if (picture.isEmpty())
+        return false;
+    qint64 pid = 0;
+    if (!QProcess::startDetached(QStringLiteral("swaybg"),
+                                 {QStringLiteral("-m"), QStringLiteral("stretch"), QStringLiteral("-i"), picture}, {},
+                                 &pid))
+        return false;
+    // One that cannot reach the compositor or read the picture ends at once.
+    QThread::msleep(500);
+    if (!QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)))
+        return false;
+    if (previous > 0)
+        QProcess::execute(QStringLiteral("kill"), {QString::number(previous)});
+    previous = pid;
+    return true;
+}
+
+// gsettings falls back to a memory backend that forgets at once and still exits 0: only a
+// value read back from another process was stored.
+bool storedInSettings(const QStringList &set)
+{
+    if (set.size() != 5 || set[0] != QLatin1String("gsettings"))
+        return true;
+    QString out;
+    if (!run({set[0], QStringLiteral("get"), set[2], set[3]}, &out))
+        return false;
+    out = out.trimmed();
+    if (out.startsWith(QLatin1Char('\'')) && out.endsWith(QLatin1Char('\'')) && out.size() >= 2)
+        out = out.mid(1, out.size() - 2);
+    return out == set[4];
+}
+
+bool applyCommands(DesktopKind kind, const QString &path)
+{
+    QString picture = path;
+    if (kind == DesktopKind::Xwallpaper) {
+        picture = readableSibling(path);
+        if (picture.isEmpty())
+            return false;
+    }
+    QStringList keys;
+    if (kind == DesktopKind::Xfce || kind == DesktopKind::Gnome) {
+        const QStringList list = kind == DesktopKind::Xfce
+                                     ? QStringList{QStringLiteral("xfconf-query"), QStringLiteral("-c"),
+                                                   QStringLiteral("xfce4-desktop"), QStringLiteral("-l")}
+                                     : QStringList{QStringLiteral("gsettings"), QStringLiteral("list-keys"),
+                                                   QStringLiteral("org.gnome.desktop.background")};
+        QString out;
+        if (!run(list, &out))
+            return false;
+        keys = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    const QList<QStringList> commands = WallpaperCommands(kind, picture, keys);
+    if (commands.isEmpty())
+        return false;
+    for (const QStringList &c : commands)
+        if (!run(c))
+            return false;
+    return std::all_of(commands.begin(), commands.end(), storedInSettings);
+}
+
+// Keeps the two values, then hands the picture to the running desktop's backend.
+class DesktopWallpaper : public ValueStore {
 public:
-    explicit CommandWallpaper(DesktopKind kind) : m_kind(kind) {}
+    explicit DesktopWallpaper(DesktopKind kind) : m_kind(kind) {}
     QString name() const override { return QStringLiteral("desktop"); }
 
     bool reload() override
     {
         if (m_path.isEmpty())
             return false;
-        QString picture = m_path;
-        if (m_kind == DesktopKind::Xwallpaper) {
-            // xwallpaper reads no BMP; the JPEG beside it holds the same picture.
-            picture = sibling(m_path, {QStringLiteral("Jpg"), QStringLiteral("jpg"), QStringLiteral("JPG"),
-                                       QStringLiteral("jpeg"), QStringLiteral("png")});
-            if (picture.isEmpty())
-                return false;
+        switch (m_kind) {
+        case DesktopKind::Kde:
+            return applyPlasma(m_path);
+        case DesktopKind::Deepin:
+            return applyDeepin(m_path);
+        case DesktopKind::Wlroots:
+            return applySwaybg(m_path);
+        default:
+            return applyCommands(m_kind, m_path);
         }
-        QStringList xfce;
-        if (m_kind == DesktopKind::Xfce) {
-            QString out;
-            if (!run({QStringLiteral("xfconf-query"), QStringLiteral("-c"), QStringLiteral("xfce4-desktop"),
-                      QStringLiteral("-l")},
-                     &out))
-                return false;
-            xfce = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-        }
-        const QList<QStringList> commands = WallpaperCommands(m_kind, picture, xfce, toolOnPath);
-        if (commands.isEmpty())
-            return false;
-        for (const QStringList &c : commands)
-            if (!run(c, nullptr))
-                return false;
-        return true;
     }
 
 private:
-    static QString sibling(const QString &path, const QStringList &suffixes)
-    {
-        const QFileInfo fi(path);
-        if (fi.suffix().compare(QLatin1String("bmp"), Qt::CaseInsensitive) != 0)
-            return path;
-        for (const QString &s : suffixes) {
-            const QString candidate = fi.path() + QLatin1Char('/') + fi.completeBaseName() + QLatin1Char('.') + s;
-            if (QFileInfo::exists(candidate))
-                return candidate;
-        }
-        return {};
-    }
-
-    static bool run(const QStringList &command, QString *output)
-    {
-        QProcess p;
-        p.setProcessChannelMode(output ? QProcess::SeparateChannels : QProcess::MergedChannels);
-        p.start(command.first(), command.mid(1));
-        if (!p.waitForStarted(5000))
-            return false;
-        if (!p.waitForFinished(15000)) {
-            p.kill();
-            p.waitForFinished(1000);
-            return false;
-        }
-        if (output)
-            *output = QString::fromLocal8Bit(p.readAllStandardOutput());
-        return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
-    }
-
     DesktopKind m_kind;
 };
 
@@ -163,41 +254,63 @@ std::shared_ptr<WallpaperBackend> g_override;
 
 } // namespace
 
-DesktopKind ChooseDesktop(const QString &currentDesktop, bool x11Display,
+SessionType SessionFrom(const QString &xdgSessionType, bool waylandDisplay, bool x11Display)
+{
+    if (xdgSessionType.compare(QLatin1String("wayland"), Qt::CaseInsensitive) == 0 || waylandDisplay)
+        return SessionType::Wayland;
+    return x11Display ? SessionType::X11 : SessionType::None;
+}
+
+DesktopKind ChooseDesktop(const QString &currentDesktop, SessionType session,
                           const std::function<bool(const QString &)> &toolPresent)
 {
     const QString d = currentDesktop.toLower();
     struct Rule {
         const char *name;
         DesktopKind kind;
-        QStringList tools;
+        const char *tool; // nullptr: reached over D-Bus
     };
-    const QList<Rule> rules = {
-        {"cinnamon", DesktopKind::Cinnamon, {QStringLiteral("gsettings")}},
-        {"mate", DesktopKind::Mate, {QStringLiteral("gsettings")}},
-        {"gnome", DesktopKind::Gnome, {QStringLiteral("gsettings")}},
-        {"unity", DesktopKind::Gnome, {QStringLiteral("gsettings")}},
-        {"budgie", DesktopKind::Gnome, {QStringLiteral("gsettings")}},
-        {"kde", DesktopKind::Kde,
-         {QStringLiteral("dbus-send"), QStringLiteral("qdbus"), QStringLiteral("plasma-apply-wallpaperimage")}},
-        {"xfce", DesktopKind::Xfce, {QStringLiteral("xfconf-query")}},
+    // First match wins: "x-cinnamon" and "budgie:gnome" name GNOME too.
+    static const Rule rules[] = {
+        {"cinnamon", DesktopKind::Cinnamon, "gsettings"},
+        {"mate", DesktopKind::Mate, "gsettings"},
+        {"ukui", DesktopKind::Mate, "gsettings"},
+        {"budgie", DesktopKind::Gnome, "gsettings"},
+        {"pantheon", DesktopKind::Gnome, "gsettings"},
+        {"unity", DesktopKind::Gnome, "gsettings"},
+        {"gnome", DesktopKind::Gnome, "gsettings"},
+        {"kde", DesktopKind::Kde, nullptr},
+        {"xfce", DesktopKind::Xfce, "xfconf-query"},
+        {"lxqt", DesktopKind::Lxqt, "pcmanfm-qt"},
+        {"deepin", DesktopKind::Deepin, nullptr},
+        {"dde", DesktopKind::Deepin, nullptr},
+        {"sway", DesktopKind::Sway, "swaymsg"},
+        {"hyprland", DesktopKind::Wlroots, "swaybg"},
+        {"river", DesktopKind::Wlroots, "swaybg"},
+        {"wayfire", DesktopKind::Wlroots, "swaybg"},
+        {"labwc", DesktopKind::Wlroots, "swaybg"},
+        {"wlroots", DesktopKind::Wlroots, "swaybg"},
     };
     if (!d.isEmpty()) {
-        for (const Rule &r : rules) {
-            if (!d.contains(QLatin1String(r.name)))
-                continue;
-            for (const QString &t : r.tools)
-                if (toolPresent(t))
-                    return r.kind;
-        }
+        for (const Rule &r : rules)
+            if (d.contains(QLatin1String(r.name)))
+                return !r.tool || toolPresent(QLatin1String(r.tool)) ? r.kind : DesktopKind::None;
     }
-    if (x11Display) {
+    if (session == SessionType::Wayland)
+        return toolPresent(QStringLiteral("swaybg")) ? DesktopKind::Wlroots : DesktopKind::None;
+    if (session == SessionType::X11) {
         if (toolPresent(QStringLiteral("xwallpaper")))
             return DesktopKind::Xwallpaper;
         if (toolPresent(QStringLiteral("feh")))
             return DesktopKind::Feh;
     }
     return DesktopKind::None;
+}
+
+DesktopKind ChooseDesktop(const QString &currentDesktop, bool x11Display,
+                          const std::function<bool(const QString &)> &toolPresent)
+{
+    return ChooseDesktop(currentDesktop, x11Display ? SessionType::X11 : SessionType::None, toolPresent);
 }
 
 DesktopKind RunningDesktop()
@@ -209,13 +322,48 @@ DesktopKind RunningDesktop()
     const QString qpa = QGuiApplication::platformName();
     if (qpa == QLatin1String("offscreen") || qpa == QLatin1String("minimal"))
         return DesktopKind::None;
-    return ChooseDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), !qEnvironmentVariableIsEmpty("DISPLAY"),
-                         toolOnPath);
+    const SessionType session =
+        SessionFrom(qEnvironmentVariable("XDG_SESSION_TYPE"), !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"),
+                    !qEnvironmentVariableIsEmpty("DISPLAY"));
+    return ChooseDesktop(qEnvironmentVariable("XDG_CURRENT_DESKTOP"), session, toolOnPath);
 #endif
 }
 
-QList<QStringList> WallpaperCommands(DesktopKind kind, const QString &path, const QStringList &xfceProperties,
-                                     const std::function<bool(const QString &)> &toolPresent)
+QString PlasmaScript(const QString &path)
+{
+    QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+    uri.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+    // FillMode 0 is the stretched fill of the image wallpaper.
+    return QStringLiteral("var ds = desktops(); var n = 0; for (var i = 0; i < ds.length; i++) { var d = ds[i]; "
+                          "d.wallpaperPlugin = \"org.kde.image\"; "
+                          "d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.image\", \"General\"); "
+                          "d.writeConfig(\"Image\", \"%1\"); d.writeConfig(\"FillMode\", 0); n++; } print(n);")
+        .arg(uri);
+}
+
+QString FreshWallpaperCopy(const QString &path)
+{
+    const QFileInfo fi(path);
+    const QString base = fi.completeBaseName();
+    const QString suffix = fi.suffix();
+    const QRegularExpression earlier(QLatin1Char('^') + QRegularExpression::escape(base) + QLatin1String("-\\d{13}\\.")
+                                     + QRegularExpression::escape(suffix) + QLatin1Char('$'));
+    QDir dir = fi.dir();
+    const QStringList old = dir.entryList(QDir::Files);
+    qint64 ms = QDateTime::currentMSecsSinceEpoch();
+    QString fresh;
+    do
+        fresh = dir.filePath(QStringLiteral("%1-%2.%3").arg(base).arg(ms++).arg(suffix));
+    while (QFileInfo::exists(fresh));
+    if (!QFile::copy(path, fresh))
+        return {};
+    for (const QString &name : old)
+        if (earlier.match(name).hasMatch())
+            dir.remove(name);
+    return fresh;
+}
+
+QList<QStringList> WallpaperCommands(DesktopKind kind, const QString &path, const QStringList &keys)
 {
     const QString abs = QFileInfo(path).absoluteFilePath();
     const QString uri = QUrl::fromLocalFile(abs).toString(QUrl::FullyEncoded);
@@ -225,9 +373,12 @@ QList<QStringList> WallpaperCommands(DesktopKind kind, const QString &path, cons
     switch (kind) {
     case DesktopKind::Gnome: {
         const QString s = QStringLiteral("org.gnome.desktop.background");
-        return {gsettings(s, QStringLiteral("picture-options"), QStringLiteral("stretched")),
-                gsettings(s, QStringLiteral("picture-uri"), uri),
-                gsettings(s, QStringLiteral("picture-uri-dark"), uri)};
+        QList<QStringList> out = {gsettings(s, QStringLiteral("picture-options"), QStringLiteral("stretched")),
+                                  gsettings(s, QStringLiteral("picture-uri"), uri)};
+        const QString dark = QStringLiteral("picture-uri-dark");
+        if (keys.isEmpty() || keys.contains(dark))
+            out << gsettings(s, dark, uri);
+        return out;
     }
     case DesktopKind::Cinnamon: {
         const QString s = QStringLiteral("org.cinnamon.desktop.background");
@@ -239,29 +390,9 @@ QList<QStringList> WallpaperCommands(DesktopKind kind, const QString &path, cons
         return {gsettings(s, QStringLiteral("picture-options"), QStringLiteral("stretched")),
                 gsettings(s, QStringLiteral("picture-filename"), abs)};
     }
-    case DesktopKind::Kde: {
-        // FillMode 0 is the stretched fill of the image wallpaper.
-        QString escaped = uri;
-        escaped.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
-        const QString script = QStringLiteral(
-                                   "var ds = desktops(); for (var i = 0; i < ds.length; i++) { var d = ds[i]; "
-                                   "d.wallpaperPlugin = \"org.kde.image\"; "
-                                   "d.currentConfigGroup = Array(\"Wallpaper\", \"org.kde.image\", \"General\"); "
-                                   "d.writeConfig(\"Image\", \"%1\"); d.writeConfig(\"FillMode\", 0); }")
-                                   .arg(escaped);
-        const auto present = toolPresent ? toolPresent : toolOnPath;
-        if (present(QStringLiteral("dbus-send")))
-            return {{QStringLiteral("dbus-send"), QStringLiteral("--session"), QStringLiteral("--type=method_call"),
-                     QStringLiteral("--dest=org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
-                     QStringLiteral("org.kde.PlasmaShell.evaluateScript"), QStringLiteral("string:") + script}};
-        if (present(QStringLiteral("qdbus")))
-            return {{QStringLiteral("qdbus"), QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
-                     QStringLiteral("org.kde.PlasmaShell.evaluateScript"), script}};
-        return {{QStringLiteral("plasma-apply-wallpaperimage"), abs}};
-    }
     case DesktopKind::Xfce: {
         QStringList images;
-        for (const QString &p : xfceProperties) {
+        for (const QString &p : keys) {
             const QString t = p.trimmed();
             if (t.startsWith(QLatin1String("/backdrop/")) && t.endsWith(QLatin1String("/last-image")))
                 images << t;
@@ -287,10 +418,19 @@ QList<QStringList> WallpaperCommands(DesktopKind kind, const QString &path, cons
         }
         return out;
     }
+    case DesktopKind::Lxqt:
+        return {{QStringLiteral("pcmanfm-qt"), QStringLiteral("--set-wallpaper"), abs,
+                 QStringLiteral("--wallpaper-mode"), QStringLiteral("stretch")}};
+    case DesktopKind::Sway:
+        return {{QStringLiteral("swaymsg"), QStringLiteral("output"), QStringLiteral("*"), QStringLiteral("bg"), abs,
+                 QStringLiteral("stretch")}};
     case DesktopKind::Xwallpaper:
         return {{QStringLiteral("xwallpaper"), QStringLiteral("--stretch"), abs}};
     case DesktopKind::Feh:
         return {{QStringLiteral("feh"), QStringLiteral("--no-fehbg"), QStringLiteral("--bg-scale"), abs}};
+    case DesktopKind::Kde:
+    case DesktopKind::Deepin:
+    case DesktopKind::Wlroots:
     case DesktopKind::Windows:
     case DesktopKind::None:
         break;
@@ -307,11 +447,19 @@ std::shared_ptr<WallpaperBackend> CurrentWallpaperBackend()
 #ifdef Q_OS_WIN
     return std::make_shared<RegistryWallpaper>();
 #else
-    const DesktopKind kind = RunningDesktop();
-    if (kind == DesktopKind::None)
-        return nullptr;
-    return std::make_shared<CommandWallpaper>(kind);
+    return DesktopBackend(RunningDesktop());
 #endif
+}
+
+std::shared_ptr<WallpaperBackend> DesktopBackend(DesktopKind kind)
+{
+#ifdef Q_OS_WIN
+    if (kind == DesktopKind::Windows)
+        return std::make_shared<RegistryWallpaper>();
+#endif
+    if (kind == DesktopKind::None || kind == DesktopKind::Windows)
+        return nullptr;
+    return std::make_shared<DesktopWallpaper>(kind);
 }
 
 bool SetWallpaper(const QString &path)

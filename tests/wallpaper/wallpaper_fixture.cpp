@@ -22,7 +22,7 @@ void WallpaperTest::SetUp()
     ApplyConfirmed = false;
     TransMode = 1;
     dialogs::SetScripted(true);
-    desktop = std::make_shared<platform::RecordingWallpaper>();
+    desktop = std::make_shared<RecordingWallpaper>();
     platform::SetWallpaperBackend(desktop);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A program folder of its own for every test, with the picture folder, the wallpaper
 // state of a fresh start, scripted dialogs and a recording desktop.
-#include "Wallpaper.h"
+#include "RecordingWallpaper.h"
 #include "store_fixture.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +32,7 @@ protected:
     static void writeLines(const QString &path, const QStringList &lines);
 
     std::unique_ptr<TempProgramDir> home;
-    std::shared_ptr<platform::RecordingWallpaper> desktop;
+    std::shared_ptr<RecordingWallpaper> desktop;
 };
 
 // Stands in for the main window's week panel: six note boxes on a white panel, laid out
