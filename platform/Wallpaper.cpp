@@ -74,12 +74,18 @@ QString readableSibling(const QString &path)
     return {};
 }
 
+bool onBus(const QString &service)
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(service);
+}
+
 // A D-Bus call with its reply awaited: a desktop that is not there or refuses is a failure.
 bool callDesktop(const QString &service, const QString &path, const QString &interface, const QString &method,
                  const QVariantList &args, QVariantList *reply = nullptr)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(service))
+    if (!onBus(service))
         return false;
     QDBusMessage m = QDBusMessage::createMethodCall(service, path, interface, method);
     m.setArguments(args);
@@ -117,8 +123,7 @@ bool applyDeepin(const QString &path)
                    {"com.deepin.daemon.Appearance", "/com/deepin/daemon/Appearance"}};
     for (const auto &d : daemons) {
         const QString service = QLatin1String(d.service);
-        if (QDBusConnection::sessionBus().interface()
-            && QDBusConnection::sessionBus().interface()->isServiceRegistered(service))
+        if (onBus(service))
             return callDesktop(service, QLatin1String(d.object), service, QStringLiteral("Set"),
                                {QStringLiteral("background"), uri});
     }
@@ -208,6 +213,19 @@ public:
             return applyDeepin(m_path);
         case DesktopKind::Wlroots:
             return applySwaybg(m_path);
+        case DesktopKind::Lxqt: {
+            // Without its desktop running, pcmanfm-qt stores the picture, shows nothing and exits 0;
+            // like Plasma, it keeps showing a path it already shows.
+            if (!onBus(QStringLiteral("org.pcmanfm.PCManFM")))
+                return false;
+            const QString fresh = FreshWallpaperCopy(m_path);
+            if (fresh.isEmpty())
+                return false;
+            if (applyCommands(m_kind, fresh))
+                return true;
+            QFile::remove(fresh);
+            return false;
+        }
         default:
             return applyCommands(m_kind, m_path);
         }

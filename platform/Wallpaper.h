@@ -81,7 +81,7 @@ QList<QStringList> WallpaperCommands(DesktopKind kind, const QString &path, cons
 // how many desktops it changed.
 QString PlasmaScript(const QString &path);
 
-// Plasma keeps showing an image path it already shows, so each apply hands it a copy under a
+// Plasma and LXQt keep showing an image path they already show, so each apply hands them a copy under a
 // fresh name beside `path`: "<base>-<ms>.<suffix>". The copies of earlier applies go away.
 // Empty when the copy cannot be written.
 QString FreshWallpaperCopy(const QString &path);

@@ -1,8 +1,11 @@
 // The desktop wallpaper layer: which desktop, which commands, and the order of the values.
-#include "Wallpaper.h"
+#include "RecordingWallpaper.h"
 
 #include <gtest/gtest.h>
+#include <QDir>
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 
 using platform::DesktopKind;
 
@@ -41,6 +44,92 @@ INSTANTIATE_TEST_SUITE_P(
                       DesktopCase{"", false, {"xwallpaper", "feh"}, DesktopKind::None},
                       DesktopCase{"GNOME", false, {}, DesktopKind::None},
                       DesktopCase{"", true, {}, DesktopKind::None}));
+
+struct SessionCase {
+    const char *currentDesktop;
+    const char *sessionType; // XDG_SESSION_TYPE
+    bool waylandDisplay;
+    bool x11Display; // XWayland names one too
+    QStringList tools;
+    DesktopKind expected;
+};
+class SessionDesktopCases : public ::testing::TestWithParam<SessionCase> {};
+
+TEST_P(SessionDesktopCases, NothingFallsThroughToARootWindowNobodySees)
+{
+    const SessionCase &c = GetParam();
+    const QSet<QString> tools(c.tools.begin(), c.tools.end());
+    const platform::SessionType session =
+        platform::SessionFrom(QString::fromLatin1(c.sessionType), c.waylandDisplay, c.x11Display);
+    EXPECT_EQ(platform::ChooseDesktop(QString::fromLatin1(c.currentDesktop), session,
+                                      [&](const QString &t) { return tools.contains(t); }),
+              c.expected);
+}
+
+const QStringList x11Tools = {"xwallpaper", "feh"};
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SessionDesktopCases,
+    ::testing::Values(SessionCase{"LXQt", "x11", false, true, {"pcmanfm-qt", "xwallpaper"}, DesktopKind::Lxqt},
+                      SessionCase{"LXQt", "x11", false, true, x11Tools, DesktopKind::None},
+                      SessionCase{"XFCE", "x11", false, true, x11Tools, DesktopKind::None},
+                      SessionCase{"Deepin", "x11", false, true, x11Tools, DesktopKind::Deepin},
+                      SessionCase{"DDE", "wayland", true, false, {}, DesktopKind::Deepin},
+                      SessionCase{"UKUI", "x11", false, true, {"gsettings"}, DesktopKind::Mate},
+                      SessionCase{"Pantheon", "x11", false, true, {"gsettings"}, DesktopKind::Gnome},
+                      SessionCase{"Budgie:GNOME", "wayland", true, true, {"gsettings"}, DesktopKind::Gnome},
+                      SessionCase{"KDE", "wayland", true, true, x11Tools, DesktopKind::Kde},
+                      SessionCase{"sway", "wayland", true, true, {"swaymsg", "swaybg"}, DesktopKind::Sway},
+                      SessionCase{"sway", "wayland", true, true, x11Tools, DesktopKind::None},
+                      SessionCase{"Hyprland", "wayland", true, false, {"swaybg"}, DesktopKind::Wlroots},
+                      SessionCase{"", "wayland", false, true, x11Tools, DesktopKind::None},
+                      SessionCase{"", "", true, true, {"swaybg", "feh"}, DesktopKind::Wlroots},
+                      SessionCase{"", "tty", false, true, x11Tools, DesktopKind::Xwallpaper},
+                      SessionCase{"i3", "x11", false, true, {"feh"}, DesktopKind::Feh},
+                      SessionCase{"", "", false, false, x11Tools, DesktopKind::None}));
+
+TEST(WallpaperCommands, GnomeBefore42HasNoDarkPictureAndThatIsNoFailure)
+{
+    const QStringList before42 = {"color-shading-type", "picture-options", "picture-uri", "primary-color"};
+    const QList<QStringList> c = platform::WallpaperCommands(DesktopKind::Gnome, "/p/Mix.bmp", before42);
+    ASSERT_EQ(c.size(), 2);
+    EXPECT_EQ(c[1].at(3), "picture-uri");
+    EXPECT_EQ(platform::WallpaperCommands(DesktopKind::Gnome, "/p/Mix.bmp", before42 + QStringList{"picture-uri-dark"})
+                  .size(),
+              3);
+}
+
+TEST(WallpaperCommands, LxqtAndSwayStretchThePicture)
+{
+    EXPECT_EQ(platform::WallpaperCommands(DesktopKind::Lxqt, "/p/Mix.bmp"),
+              (QList<QStringList>{{"pcmanfm-qt", "--set-wallpaper", "/p/Mix.bmp", "--wallpaper-mode", "stretch"}}));
+    EXPECT_EQ(platform::WallpaperCommands(DesktopKind::Sway, "/p/Mix.bmp"),
+              (QList<QStringList>{{"swaymsg", "output", "*", "bg", "/p/Mix.bmp", "stretch"}}));
+    for (DesktopKind d : {DesktopKind::Deepin, DesktopKind::Wlroots})
+        EXPECT_TRUE(platform::WallpaperCommands(d, "/p/Mix.bmp").isEmpty());
+}
+
+TEST(FreshWallpaperCopy, EachCopyIsNewAndTheEarlierOnesGo)
+{
+    QTemporaryDir dir;
+    const QString mix = dir.filePath("Mix.bmp");
+    for (const char *name : {"Mix.bmp", "Mix-1.bmp", "Mix-old.bmp", "Mix-1700000000000.jpg"}) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(name);
+    }
+    const QString a = platform::FreshWallpaperCopy(mix);
+    const QString b = platform::FreshWallpaperCopy(mix);
+    ASSERT_FALSE(a.isEmpty());
+    ASSERT_FALSE(b.isEmpty());
+    EXPECT_NE(a, b);
+    EXPECT_FALSE(QFile::exists(a));
+    QFile copy(b);
+    ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copy.readAll(), QByteArray("Mix.bmp"));
+    // Only the copies go: the user's files of similar names stay.
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 5);
+    EXPECT_TRUE(platform::FreshWallpaperCopy(dir.filePath("missing.bmp")).isEmpty());
+}
 
 TEST(WallpaperCommands, GnomeGetsTheFileUriInBothSchemesAndStretched)
 {
