@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 #include <QBuffer>
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -38,6 +41,22 @@ public:
     bool busUp() { return startBus(); }
     bool xUp() { return startX() && startBus(); }
     QString home() const { return m_home.path(); }
+
+    // The desktops' helpers the bus started for them outlive it unless ended too.
+    void endBusServices()
+    {
+        if (m_busPid <= 0)
+            return;
+        QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+        if (!bus)
+            return;
+        const QStringList names = bus->registeredServiceNames().value();
+        for (const QString &name : names) {
+            const uint pid = bus->servicePid(name).value();
+            if (pid > 0 && qint64(pid) != QCoreApplication::applicationPid() && qint64(pid) != m_busPid)
+                ::kill(pid_t(pid), SIGTERM);
+        }
+    }
     QString log(const QString &program) const
     {
         QFile f(m_home.filePath(program + ".log"));
@@ -263,11 +282,23 @@ QProcess *standIn(const QString &service, const QString &object, bool refuse = f
     return p;
 }
 
+class DesktopTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        platform::SetWallpaperBackend(nullptr);
+        Session::get().endBusServices();
+    }
+};
+
 } // namespace
+
+class StandInDesktop : public DesktopTest {};
+class RealDesktop : public DesktopTest {};
 
 // ---- stand-ins ------------------------------------------------------------------------
 
-TEST(StandInDesktop, PlasmaIsToldAFreshPictureEveryApplyAndTheReplyCounts)
+TEST_F(StandInDesktop, PlasmaIsToldAFreshPictureEveryApplyAndTheReplyCounts)
 {
     if (!Session::get().busUp())
         GTEST_SKIP() << "dbus-launch is not installed";
@@ -303,7 +334,7 @@ TEST(StandInDesktop, PlasmaIsToldAFreshPictureEveryApplyAndTheReplyCounts)
     platform::SetWallpaperBackend(nullptr);
 }
 
-TEST(StandInDesktop, DeepinsAppearanceDaemonSetsTheBackground)
+TEST_F(StandInDesktop, DeepinsAppearanceDaemonSetsTheBackground)
 {
     if (!Session::get().busUp())
         GTEST_SKIP() << "dbus-launch is not installed";
@@ -329,7 +360,7 @@ TEST(StandInDesktop, DeepinsAppearanceDaemonSetsTheBackground)
 
 // ---- real desktops --------------------------------------------------------------------
 
-TEST(RealDesktop, GnomeSettingsNameEachNewPictureWithOrWithoutTheDarkKey)
+TEST_F(RealDesktop, GnomeSettingsNameEachNewPictureWithOrWithoutTheDarkKey)
 {
     const QString system = "/usr/share/glib-2.0/schemas/org.gnome.desktop.background.gschema.xml";
     if (!installed("gsettings") || !QFile::exists(system) || !installed("glib-compile-schemas")
@@ -383,7 +414,7 @@ TEST(RealDesktop, GnomeSettingsNameEachNewPictureWithOrWithoutTheDarkKey)
     qunsetenv("GSETTINGS_SCHEMA_DIR");
 }
 
-TEST(RealDesktop, XfceShowsTwoAppliesInARow)
+TEST_F(RealDesktop, XfceShowsTwoAppliesInARow)
 {
     if (!installed("xfdesktop") || !installed("xfwm4") || !installed("xfconf-query") || !installed("import"))
         GTEST_SKIP() << "Xfce (xfdesktop, xfwm4, xfconf) is not installed";
@@ -402,7 +433,7 @@ TEST(RealDesktop, XfceShowsTwoAppliesInARow)
     EXPECT_GE(r.secondShare, 0.9);
 }
 
-TEST(RealDesktop, LxqtShowsTwoAppliesInARow)
+TEST_F(RealDesktop, LxqtShowsTwoAppliesInARow)
 {
     if (!installed("pcmanfm-qt") || !installed("import"))
         GTEST_SKIP() << "LXQt's desktop (pcmanfm-qt) is not installed";
@@ -424,7 +455,7 @@ TEST(RealDesktop, LxqtShowsTwoAppliesInARow)
     EXPECT_GE(r.secondShare, 0.9);
 }
 
-TEST(RealDesktop, PlasmaShowsTwoAppliesInARow)
+TEST_F(RealDesktop, PlasmaShowsTwoAppliesInARow)
 {
     if (!installed("plasmashell") || !installed("import"))
         GTEST_SKIP() << "KDE Plasma (plasmashell) is not installed";
