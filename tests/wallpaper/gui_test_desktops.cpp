@@ -2,6 +2,10 @@
 // LXQt, KDE Plasma and GNOME settings under Xvfb on a D-Bus session of the test's own.
 // Each drives the desktop's backend with two prepared pictures in a row.
 #include "Wallpaper.h"
+#include "WallpaperApply.h"
+#include "uInfoFrm.h"
+#include "uPicSel.h"
+#include "wallpaper_fixture.h"
 
 #include <gtest/gtest.h>
 #include <QBuffer>
@@ -282,6 +286,42 @@ QProcess *standIn(const QString &service, const QString &object, bool refuse = f
     return p;
 }
 
+const QString gnomeSchema = "/usr/share/glib-2.0/schemas/org.gnome.desktop.background.gschema.xml";
+
+bool gnomeSettingsInstalled()
+{
+    return installed("gsettings") && QFile::exists(gnomeSchema) && installed("glib-compile-schemas")
+           && QFile::exists("/usr/libexec/dconf-service");
+}
+
+// GNOME's background schema as it was before GNOME 42, without "picture-uri-dark", compiled
+// into `dir` for GSETTINGS_SCHEMA_DIR.
+bool writeSchemaWithoutDarkPicture(const QString &dir)
+{
+    QFile f(gnomeSchema);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    QString xml = QString::fromUtf8(f.readAll());
+    xml.remove(QRegularExpression("<key[^>]*name=\"picture-uri-dark\".*?</key>",
+                                  QRegularExpression::DotMatchesEverythingOption));
+    QFile out(dir + "/org.gnome.desktop.background.gschema.xml");
+    if (xml.contains("picture-uri-dark") || !out.open(QIODevice::WriteOnly))
+        return false;
+    out.write(xml.toUtf8());
+    out.close();
+    for (const QString &enums : QDir("/usr/share/glib-2.0/schemas").entryList({"*.enums.xml"}))
+        QFile::copy("/usr/share/glib-2.0/schemas/" + enums, dir + "/" + enums);
+    return QProcess::execute("glib-compile-schemas", {dir}) == 0;
+}
+
+QString gnomeBackground(const QString &key)
+{
+    QProcess p;
+    p.start("gsettings", {"get", "org.gnome.desktop.background", key});
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
 class DesktopTest : public ::testing::Test {
 protected:
     void TearDown() override
@@ -362,33 +402,14 @@ TEST_F(StandInDesktop, DeepinsAppearanceDaemonSetsTheBackground)
 
 TEST_F(RealDesktop, GnomeSettingsNameEachNewPictureWithOrWithoutTheDarkKey)
 {
-    const QString system = "/usr/share/glib-2.0/schemas/org.gnome.desktop.background.gschema.xml";
-    if (!installed("gsettings") || !QFile::exists(system) || !installed("glib-compile-schemas")
-        || !QFile::exists("/usr/libexec/dconf-service"))
+    if (!gnomeSettingsInstalled())
         GTEST_SKIP() << "GNOME's settings (gsettings, its schemas, dconf) are not installed";
     ASSERT_TRUE(Session::get().busUp());
     // The schema of GNOME before 42 has no dark picture.
     QTemporaryDir old;
-    QFile f(system);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    QString xml = QString::fromUtf8(f.readAll());
-    xml.remove(QRegularExpression("<key[^>]*name=\"picture-uri-dark\".*?</key>",
-                                  QRegularExpression::DotMatchesEverythingOption));
-    ASSERT_FALSE(xml.contains("picture-uri-dark"));
-    QFile out(old.filePath("org.gnome.desktop.background.gschema.xml"));
-    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-    out.write(xml.toUtf8());
-    out.close();
-    for (const QString &enums : QDir("/usr/share/glib-2.0/schemas").entryList({"*.enums.xml"}))
-        QFile::copy("/usr/share/glib-2.0/schemas/" + enums, old.filePath(enums));
-    ASSERT_EQ(QProcess::execute("glib-compile-schemas", {old.path()}), 0);
+    ASSERT_TRUE(writeSchemaWithoutDarkPicture(old.path()));
 
-    auto get = [](const QString &key) {
-        QProcess p;
-        p.start("gsettings", {"get", "org.gnome.desktop.background", key});
-        p.waitForFinished(10000);
-        return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-    };
+    const auto get = gnomeBackground;
     for (const QString &schemaDir : {QString(), old.path()}) {
         SCOPED_TRACE(schemaDir.isEmpty() ? "GNOME 42 and later" : "before GNOME 42");
         if (schemaDir.isEmpty())
@@ -473,4 +494,40 @@ TEST_F(RealDesktop, PlasmaShowsTwoAppliesInARow)
     EXPECT_TRUE(r.second);
     EXPECT_GE(r.firstShare, 0.9);
     EXPECT_GE(r.secondShare, 0.9);
+}
+
+// The whole apply on GNOME before 42: the missing dark picture key used to fail it, and the
+// list never moved on.
+class GnomeApply : public WallpaperTest {
+protected:
+    void TearDown() override
+    {
+        qunsetenv("GSETTINGS_SCHEMA_DIR");
+        WallpaperTest::TearDown();
+        Session::get().endBusServices();
+    }
+};
+
+TEST_F(GnomeApply, BeforeGnome42TheApplyCountsAndTheListMovesOn)
+{
+    if (!gnomeSettingsInstalled())
+        GTEST_SKIP() << "GNOME's settings (gsettings, its schemas, dconf) are not installed";
+    ASSERT_TRUE(Session::get().busUp());
+    QTemporaryDir old;
+    ASSERT_TRUE(writeSchemaWithoutDarkPicture(old.path()));
+    qputenv("GSETTINGS_SCHEMA_DIR", old.path().toUtf8());
+    for (const char *name : {"A1.bmp", "B.bmp", "C.bmp"})
+        writeSolidBmp(name, 800, 600, QColor(90, 120, 150));
+    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
+    LoadPicList(false);
+    ASSERT_EQ(PicIndex, 3);
+    AskBeforeApply = false;
+    platform::SetWallpaperBackend(platform::DesktopBackend(DesktopKind::Gnome));
+    TestWeekPanel panel;
+    for (int indexAfter : {2, 1}) {
+        ASSERT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Applied);
+        EXPECT_EQ(PicIndex, indexAfter);
+        EXPECT_EQ(gnomeBackground("picture-uri"),
+                  "'" + QUrl::fromLocalFile(WallpaperPath()).toString(QUrl::FullyEncoded) + "'");
+    }
 }
