@@ -18,6 +18,10 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+#if TAVI_HAVE_XCB
+#include <xcb/xcb.h>
+#include <cstdlib>
+#endif
 
 namespace platform {
 
@@ -167,6 +171,36 @@ bool storedInSettings(const QStringList &set)
     return out == set[4];
 }
 
+// The pixmap the X root window names as its wallpaper (_XROOTPMAP_ID); 0 when none.
+quint32 rootPixmap()
+{
+#if TAVI_HAVE_XCB
+    int screenNumber = 0;
+    xcb_connection_t *c = xcb_connect(nullptr, &screenNumber);
+    quint32 pixmap = 0;
+    if (!xcb_connection_has_error(c)) {
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+        for (int i = 0; i < screenNumber && it.rem; ++i)
+            xcb_screen_next(&it);
+        const char name[] = "_XROOTPMAP_ID";
+        xcb_intern_atom_reply_t *atom =
+            xcb_intern_atom_reply(c, xcb_intern_atom(c, 1, uint16_t(sizeof name - 1), name), nullptr);
+        if (atom && atom->atom != XCB_ATOM_NONE && it.rem) {
+            xcb_get_property_reply_t *r = xcb_get_property_reply(
+                c, xcb_get_property(c, 0, it.data->root, atom->atom, XCB_ATOM_PIXMAP, 0, 1), nullptr);
+            if (r && xcb_get_property_value_length(r) >= 4)
+                pixmap = *static_cast<const quint32 *>(xcb_get_property_value(r));
+            std::free(r);
+        }
+        std::free(atom);
+    }
+    xcb_disconnect(c);
+    return pixmap;
+#else
+    return 0;
+#endif
+}
+
 bool applyCommands(DesktopKind kind, const QString &path)
 {
     QString picture = path;
@@ -193,6 +227,10 @@ bool applyCommands(DesktopKind kind, const QString &path)
     for (const QStringList &c : commands)
         if (!run(c))
             return false;
+    // The tools exit 0 also when the X server dropped their picture with them (a server that
+    // resets once its last client is gone): only a picture the root window names is shown.
+    if (kind == DesktopKind::Xwallpaper || kind == DesktopKind::Feh)
+        return rootPixmap() != 0;
     return std::all_of(commands.begin(), commands.end(), storedInSettings);
 }
 

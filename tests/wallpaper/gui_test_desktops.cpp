@@ -130,7 +130,7 @@ private:
             return true;
         if (!installed("Xvfb"))
             return false;
-        QProcess *x = spawn("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"}, true);
+        QProcess *x = spawn("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"}, true);
         x->setReadChannel(QProcess::StandardOutput);
         QByteArray out;
         while (!out.contains('\n') && x->waitForReadyRead(10000))
@@ -494,6 +494,48 @@ TEST_F(RealDesktop, PlasmaShowsTwoAppliesInARow)
     EXPECT_TRUE(r.second);
     EXPECT_GE(r.firstShare, 0.9);
     EXPECT_GE(r.secondShare, 0.9);
+}
+
+// Plain X11: the root window's wallpaper pixmap (_XROOTPMAP_ID) is what such tools publish.
+TEST_F(RealDesktop, PlainX11CountsOnlyANewRootPicture)
+{
+    if (!installed("xwallpaper") || !installed("feh"))
+        GTEST_SKIP() << "xwallpaper and feh are not installed";
+    ASSERT_TRUE(Session::get().xUp());
+    auto rootPixmap = [] {
+        QProcess p;
+        p.start("xprop", {"-root", "_XROOTPMAP_ID"});
+        p.waitForFinished(5000);
+        return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
+    };
+    QTemporaryDir dir;
+    for (DesktopKind kind : {DesktopKind::Feh, DesktopKind::Xwallpaper, DesktopKind::Xwallpaper}) {
+        platform::SetWallpaperBackend(platform::DesktopBackend(kind));
+        EXPECT_TRUE(platform::SetWallpaper(writePicture(dir.path(), 0)));
+        EXPECT_TRUE(rootPixmap().contains("pixmap id")) << rootPixmap().toStdString();
+    }
+    QFile::remove(dir.path() + "/Mix.Jpg");
+    EXPECT_FALSE(platform::SetWallpaper(dir.path() + "/Mix.bmp")) << "xwallpaper reads no BMP";
+}
+
+TEST_F(RealDesktop, APictureTheXServerDroppedIsNoSuccess)
+{
+    if (!installed("feh") || !installed("Xvfb"))
+        GTEST_SKIP() << "feh or Xvfb is not installed";
+    // A server of its own that resets once its last client is gone, as a bare Xvfb does: feh
+    // exits 0, and its picture goes with it.
+    QProcess x;
+    x.start("Xvfb", {"-displayfd", "1", "-screen", "0", "320x200x24", "-nolisten", "tcp"});
+    ASSERT_TRUE(x.waitForReadyRead(10000));
+    const QByteArray display = ":" + x.readAllStandardOutput().trimmed();
+    const QByteArray previous = qgetenv("DISPLAY");
+    qputenv("DISPLAY", display);
+    QTemporaryDir dir;
+    platform::SetWallpaperBackend(platform::DesktopBackend(DesktopKind::Feh));
+    EXPECT_FALSE(platform::SetWallpaper(writePicture(dir.path(), 0)));
+    qputenv("DISPLAY", previous);
+    x.terminate();
+    x.waitForFinished(3000);
 }
 
 // The whole apply on GNOME before 42: the missing dark picture key used to fail it, and the
