@@ -50,19 +50,15 @@ QByteArray BmpHeaders(int width, int height, int bpp, quint32 imageSize)
 
 namespace {
 
-// Rows go out bottom row first, gathered into large writes. A plain overwrite: these
-// pictures are made again on every apply, and waiting for the disk would double its time.
+// Rows go out bottom row first, gathered into large writes.
 template <class RowFn>
-bool writeBmp(const QString &path, int width, int height, int bpp, RowFn fillRow)
+bool writeBmp(QIODevice &f, int width, int height, int bpp, RowFn fillRow)
 {
     if (width <= 0 || height <= 0)
         return false;
     const qsizetype stride = ((qsizetype(width) * bpp + 31) / 32) * 4;
     const qint64 imageSize = qint64(stride) * height;
     if (imageSize + FileHeaderSize + InfoHeaderSize > 0xFFFFFFFFll)
-        return false;
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return false;
     const QByteArray headers = BmpHeaders(width, height, bpp, quint32(imageSize));
     bool ok = f.write(headers) == headers.size();
@@ -77,6 +73,20 @@ bool writeBmp(const QString &path, int width, int height, int bpp, RowFn fillRow
         }
         ok = f.write(chunk) == chunk.size();
     }
+    return ok;
+}
+
+// A plain overwrite: these pictures are made again on every apply, and waiting for the
+// disk would double its time.
+template <class RowFn>
+bool writeBmp(const QString &path, int width, int height, int bpp, RowFn fillRow)
+{
+    if (width <= 0 || height <= 0)
+        return false;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return false;
+    const bool ok = writeBmp(static_cast<QIODevice &>(f), width, height, bpp, fillRow);
     f.close();
     if (!ok || f.error() != QFileDevice::NoError) {
         f.remove(); // no half picture left behind
@@ -241,18 +251,20 @@ bool WriteBmp32(const QString &path, const TPicture &picture)
     });
 }
 
-bool WriteBmp24(const QString &path, int width, int height, const std::uint8_t *bgr, qsizetype stride)
+namespace {
+
+auto bgrRows(int width, const std::uint8_t *bgr, qsizetype stride)
 {
-    return writeBmp(path, width, height, 24, [&](int y, uchar *dst) {
+    return [=](int y, uchar *dst) {
         const size_t n = size_t(width) * 3;
         std::memcpy(dst, bgr + stride * y, n);
         std::memset(dst + n, 0, ((n + 3) & ~size_t(3)) - n);
-    });
+    };
 }
 
-bool WriteBmp24(const QString &path, const TPicture &picture)
+auto pictureRows(const TPicture &picture)
 {
-    return writeBmp(path, picture.width, picture.height, 24, [&](int y, uchar *dst) {
+    return [&picture](int y, uchar *dst) {
         const std::uint8_t *src = picture.row(y);
         const size_t n = size_t(picture.width) * 3;
         for (int x = 0; x < picture.width; ++x, src += 4, dst += 3) {
@@ -261,7 +273,29 @@ bool WriteBmp24(const QString &path, const TPicture &picture)
             dst[2] = src[2];
         }
         std::memset(dst, 0, ((n + 3) & ~size_t(3)) - n);
-    });
+    };
+}
+
+} // namespace
+
+bool WriteBmp24(const QString &path, int width, int height, const std::uint8_t *bgr, qsizetype stride)
+{
+    return writeBmp(path, width, height, 24, bgrRows(width, bgr, stride));
+}
+
+bool WriteBmp24(const QString &path, const TPicture &picture)
+{
+    return writeBmp(path, picture.width, picture.height, 24, pictureRows(picture));
+}
+
+bool WriteBmp24(QIODevice &out, int width, int height, const std::uint8_t *bgr, qsizetype stride)
+{
+    return writeBmp(out, width, height, 24, bgrRows(width, bgr, stride));
+}
+
+bool WriteBmp24(QIODevice &out, const TPicture &picture)
+{
+    return writeBmp(out, picture.width, picture.height, 24, pictureRows(picture));
 }
 
 } // namespace pictures

@@ -7,6 +7,7 @@
 #include <QString>
 
 class QImage;
+class QIODevice;
 
 namespace pictures {
 
@@ -20,6 +21,9 @@ bool WriteBmp32(const QString &path, const TPicture &picture);
 // A 24-bit BMP of `height` rows of blue-green-red bytes, given from the top, `stride` apart.
 bool WriteBmp24(const QString &path, int width, int height, const std::uint8_t *bgr, qsizetype stride);
 bool WriteBmp24(const QString &path, const TPicture &picture);
+// The same into a device open for writing, from its current place on.
+bool WriteBmp24(QIODevice &out, int width, int height, const std::uint8_t *bgr, qsizetype stride);
+bool WriteBmp24(QIODevice &out, const TPicture &picture);
 
 // The file and info headers of an uncompressed, bottom-up BMP whose pixels follow them.
 constexpr int BmpHeadersSize = 14 + 40;

@@ -59,21 +59,24 @@ GifRead readFirstGifFrame(GifFileType *gif, std::vector<GifByteType> &raster, in
 
 } // namespace
 
-QString GifToBmp(const QString &path, QString *error)
+namespace pictures {
+
+bool ReadGif(const QString &path, int &width, int &height, std::vector<std::uint8_t> &bgr, QString *error)
 {
+    bgr.clear();
     int code = 0;
     GifFileType *gif = DGifOpenFileName(QFile::encodeName(path).constData(), &code);
     if (!gif) {
-        pictures::SetError(error, QStringLiteral("无法打开 GIF 图片 %1").arg(path));
-        return {};
+        SetError(error, QStringLiteral("无法打开 GIF 图片 %1").arg(path));
+        return false;
     }
     struct Closer {
         GifFileType *g;
         ~Closer() { DGifCloseFile(g, nullptr); }
     } closer{gif};
-    if (qint64(gif->SWidth) * gif->SHeight > pictures::MaxPixels) {
-        pictures::SetError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
-        return {};
+    if (qint64(gif->SWidth) * gif->SHeight > MaxPixels) {
+        SetError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
+        return false;
     }
     std::vector<GifByteType> raster;
     int transparent = NO_TRANSPARENT_COLOR;
@@ -81,23 +84,23 @@ QString GifToBmp(const QString &path, QString *error)
     case GifRead::Ok:
         break;
     case GifRead::TooLarge:
-        pictures::SetError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
-        return {};
+        SetError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
+        return false;
     case GifRead::Broken:
-        pictures::SetError(error, QStringLiteral("GIF 图片已损坏：%1").arg(path));
-        return {};
+        SetError(error, QStringLiteral("GIF 图片已损坏：%1").arg(path));
+        return false;
     }
     const GifImageDesc &desc = gif->Image;
     const ColorMapObject *map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!map || !map->Colors || map->ColorCount <= 0) {
-        pictures::SetError(error, QStringLiteral("GIF 图片已损坏：%1").arg(path));
-        return {};
+        SetError(error, QStringLiteral("GIF 图片已损坏：%1").arg(path));
+        return false;
     }
     const int w = gif->SWidth > 0 ? gif->SWidth : desc.Width;
     const int h = gif->SHeight > 0 ? gif->SHeight : desc.Height;
-    if (qint64(w) * h > pictures::MaxPixels) {
-        pictures::SetError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
-        return {};
+    if (qint64(w) * h > MaxPixels) {
+        SetError(error, QStringLiteral("GIF 图片过大：%1").arg(path));
+        return false;
     }
 
     // What the frame does not cover shows the screen's background colour, or white.
@@ -110,7 +113,7 @@ QString GifToBmp(const QString &path, QString *error)
         fill[2] = c.Red;
     }
     const size_t stride = size_t(w) * 3;
-    std::vector<std::uint8_t> bgr(stride * size_t(h));
+    bgr.assign(stride * size_t(h), 0);
     for (size_t i = 0; i < bgr.size(); i += 3)
         std::memcpy(&bgr[i], fill, 3);
     for (int y = 0; y < desc.Height; ++y) {
@@ -129,8 +132,22 @@ QString GifToBmp(const QString &path, QString *error)
             d[2] = map->Colors[idx].Red;
         }
     }
+    width = w;
+    height = h;
+    return true;
+}
+
+} // namespace pictures
+
+QString GifToBmp(const QString &path, QString *error)
+{
+    int w = 0, h = 0;
+    std::vector<std::uint8_t> bgr;
+    if (!pictures::ReadGif(path, w, h, bgr, error))
+        return {};
     const QString bmp = ChangeFileExt(path, QStringLiteral(".bmp"));
-    if (!pictures::WriteBmp24(bmp, w, h, bgr.data(), qsizetype(stride))) {
+    pictures::TPendingFile out(bmp);
+    if (!out.open() || !pictures::WriteBmp24(out.file(), w, h, bgr.data(), qsizetype(w) * 3) || !out.replace()) {
         pictures::SetError(error, QStringLiteral("无法写入图片 %1").arg(bmp));
         return {};
     }

@@ -180,7 +180,8 @@ bool decodeJpegFile(const QString &path, const RowSink &sink, QString *error)
 // Rows straight into a bottom-up 24-bit BMP: each batch lands at its place in the file, so
 // no whole picture is held.
 struct BmpRowWriter {
-    QFile file;
+    explicit BmpRowWriter(QFile *f) : file(f) {}
+    QFile *file;
     int width = 0, height = 0;
     qint64 stride = 0;
     std::vector<uchar> chunk;
@@ -196,8 +197,8 @@ struct BmpRowWriter {
             return false;
         const QByteArray headers = BmpHeaders(w, h, 24, quint32(imageSize));
         self->chunk.assign(size_t(self->stride) * BatchRows, 0);
-        return self->file.write(headers) == headers.size()
-               && self->file.resize(BmpHeadersSize + imageSize);
+        return self->file->write(headers) == headers.size()
+               && self->file->resize(BmpHeadersSize + imageSize);
     }
     static bool rows(void *ctx, const std::uint8_t *bgr, int first, int count)
     {
@@ -207,8 +208,8 @@ struct BmpRowWriter {
             std::memcpy(self->chunk.data() + self->stride * k, bgr + rowBytes * size_t(count - 1 - k), rowBytes);
         const qint64 fileRow = self->height - first - count;
         const qint64 bytes = self->stride * count;
-        return self->file.seek(BmpHeadersSize + self->stride * fileRow)
-               && self->file.write(reinterpret_cast<const char *>(self->chunk.data()), bytes) == bytes;
+        return self->file->seek(BmpHeadersSize + self->stride * fileRow)
+               && self->file->write(reinterpret_cast<const char *>(self->chunk.data()), bytes) == bytes;
     }
 };
 
@@ -265,28 +266,23 @@ bool ReadJpeg(const QString &path, int &width, int &height, std::vector<std::uin
     return false;
 }
 
+bool JpegToBmp(const QString &jpeg, QFile &bmp, QString *error)
+{
+    BmpRowWriter writer(&bmp);
+    return decodeJpegFile(jpeg, {BmpRowWriter::start, BmpRowWriter::rows, &writer}, error);
+}
+
 bool JpegToBmpFile(const QString &jpeg, const QString &bmp, QString *error)
 {
-    BmpRowWriter writer;
-    writer.file.setFileName(bmp);
-    // Decoding is checked before the old file is touched: a broken JPEG leaves it as it was.
-    {
-        QFile probe(jpeg);
-        if (!probe.open(QIODevice::ReadOnly)) {
-            SetError(error, QStringLiteral("无法打开图片 %1").arg(jpeg));
-            return false;
-        }
-    }
-    if (!writer.file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    TPendingFile out(bmp);
+    if (!out.open()) {
         SetError(error, QStringLiteral("无法写入图片 %1").arg(bmp));
         return false;
     }
-    const bool ok = decodeJpegFile(jpeg, {BmpRowWriter::start, BmpRowWriter::rows, &writer}, error);
-    writer.file.close();
-    if (!ok || writer.file.error() != QFileDevice::NoError) {
-        writer.file.remove(); // no half picture left behind
-        if (ok)
-            SetError(error, QStringLiteral("无法写入图片 %1").arg(bmp));
+    if (!JpegToBmp(jpeg, out.file(), error))
+        return false;
+    if (!out.replace()) {
+        SetError(error, QStringLiteral("无法写入图片 %1").arg(bmp));
         return false;
     }
     return true;

@@ -5,6 +5,7 @@
 #include "uPicMix.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 
 #include <cstdint>
@@ -19,7 +20,11 @@ bool WriteJpeg(const QString &path, const TPicture &picture, int quality = 90);
 bool ReadJpeg(const QString &path, int &width, int &height, std::vector<std::uint8_t> &bgr,
               QString *error = nullptr);
 
-// Decodes a JPEG straight into a 24-bit BMP file, row batch by row batch.
+// Decodes a JPEG straight into `bmp`, a file open for writing, as a 24-bit BMP, row batch
+// by row batch.
+bool JpegToBmp(const QString &jpeg, QFile &bmp, QString *error = nullptr);
+// The same into the file at `bmp`, which only a whole picture replaces: a broken JPEG
+// leaves a file of that name as it was.
 bool JpegToBmpFile(const QString &jpeg, const QString &bmp, QString *error = nullptr);
 
 } // namespace pictures
