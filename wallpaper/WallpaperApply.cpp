@@ -44,19 +44,6 @@ QString ChooseBackground()
     return path;
 }
 
-bool JpegPass()
-{
-    const QString dir = PictureDir();
-    TPicture mix;
-    if (!pictures::ReadBmp(dir + QLatin1String(MixPictureName), mix))
-        return false;
-    const QString jpg = dir + QLatin1String(MixJpegName);
-    if (!pictures::WriteJpeg(jpg, mix, 90))
-        return false;
-    mix = TPicture();
-    return !JpgToBmp(jpg).isEmpty();
-}
-
 bool ComposeWallpaper(const QString &backgroundPath)
 {
     const QString dir = PictureDir();

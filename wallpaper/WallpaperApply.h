@@ -23,8 +23,6 @@ QString ChooseBackground();
 // Lays "Content.bmp" over the background and stores "Mix.bmp" (32 bits), then passes it
 // once through JPEG ("Mix.Jpg", quality 90, baseline) and back into a 24-bit "Mix.bmp".
 bool ComposeWallpaper(const QString &backgroundPath);
-// The JPEG pass alone, from the "Mix.bmp" on disk.
-bool JpegPass();
 
 // The path handed to the desktop: the composed picture.
 QString WallpaperPath();

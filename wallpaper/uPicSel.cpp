@@ -5,6 +5,7 @@
 #include "SettingsFile.h"
 #include "TImage.h"
 #include "WindowParts.h"
+#include "uDeskBGSet.h"
 #include "uGlobal.h"
 
 #include <QFile>
@@ -166,21 +167,14 @@ bool TPicSelFrm::writeList() { return settings::Write(PicListPath(), QStringList
 void TPicSelFrm::btnAddClick()
 {
     const QStringList chosen = dialogs::GetOpenFileNames(this, QStringLiteral("打开"), QString(), OpenFilter());
+    // The apply rewrites its own pictures: a background under one of their names would be lost.
+    const QStringList reserved = {QLatin1String(ContentPictureName), QLatin1String(MixPictureName),
+                                  QLatin1String(MixJpegName)};
     for (const QString &source : chosen) {
-        const QFileInfo src(source);
-        if (!src.isFile())
+        const QString bmp = pictures::AddPicture(source, PictureDir(), reserved);
+        if (bmp.isEmpty())
             continue;
-        const QString copy = PictureDir() + src.fileName();
-        // A picture already in the folder is its own copy: removing "the old copy" would lose it.
-        if (QFileInfo(copy).canonicalFilePath() != src.canonicalFilePath()) {
-            QFile::remove(copy);
-            QFile::copy(source, copy);
-        }
-        const QString bmp = ConvertToBmp(copy);
-        TPicture picture;
-        if (bmp.isEmpty() || !pictures::ReadBmp(bmp, picture))
-            continue;
-        LVpic->addItem(QFileInfo(bmp).fileName());
+        LVpic->addItem(bmp);
         writeList();
     }
 }

@@ -7,8 +7,13 @@
 #include "uGlobal.h"
 #include "uPicSel.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QMap>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -139,7 +144,7 @@ TEST_F(PicSelFrmTest, AnEmptyFileKeepsTheRowsShownBefore)
     EXPECT_EQ(frm->CurPicName, "B.bmp");
 }
 
-TEST_F(PicSelFrmTest, AddingCopiesConvertsAndListsJpegAndGifButNotPng)
+TEST_F(PicSelFrmTest, AddingCopiesConvertsAndListsJpegGifAndPng)
 {
     showWith({"A1.bmp", "A1.bmp"});
     QTemporaryDir outside;
@@ -157,9 +162,9 @@ TEST_F(PicSelFrmTest, AddingCopiesConvertsAndListsJpegAndGifButNotPng)
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].kind, "open");
     EXPECT_EQ(shown[0].detail.toString(), "All(*.bmp;*.ico,*.Jpg;*.PNG;*.JPEG;*.Gif;)");
-    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "photo.bmp", "anim.bmp"}));
-    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp", "photo.bmp", "anim.bmp"}));
-    for (const char *f : {"photo.JPG", "photo.bmp", "anim.gif", "anim.bmp", "pic.png"})
+    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "photo.bmp", "anim.bmp", "pic.bmp"}));
+    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp", "photo.bmp", "anim.bmp", "pic.bmp"}));
+    for (const char *f : {"photo.JPG", "photo.bmp", "anim.gif", "anim.bmp", "pic.png", "pic.bmp"})
         EXPECT_TRUE(QFile::exists(PictureDir() + f)) << f;
     EXPECT_FALSE(QFile::exists(PictureDir() + "gone.jpg"));
     TPicture p;
@@ -167,7 +172,7 @@ TEST_F(PicSelFrmTest, AddingCopiesConvertsAndListsJpegAndGifButNotPng)
     EXPECT_EQ(p.width, 64);
 }
 
-TEST_F(PicSelFrmTest, AddingReplacesACopyOfTheSameName)
+TEST_F(PicSelFrmTest, AddingNeverReplacesAPictureOfTheSameName)
 {
     showWith({"A1.bmp", "A1.bmp"});
     writeSolidBmp("same.bmp", 4, 4, Qt::red);
@@ -179,8 +184,10 @@ TEST_F(PicSelFrmTest, AddingReplacesACopyOfTheSameName)
     frm->btnAddClick();
     TPicture p;
     ASSERT_TRUE(pictures::ReadBmp(PictureDir() + "same.bmp", p));
+    EXPECT_EQ(p.width, 4) << "the picture the folder had";
+    ASSERT_TRUE(pictures::ReadBmp(PictureDir() + "same (2).bmp", p));
     EXPECT_EQ(p.width, 8);
-    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "same.bmp"}));
+    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "same (2).bmp"}));
 }
 
 TEST_F(PicSelFrmTest, AddingAPictureAlreadyInTheFolderKeepsIt)
@@ -194,7 +201,7 @@ TEST_F(PicSelFrmTest, AddingAPictureAlreadyInTheFolderKeepsIt)
     EXPECT_EQ(rows(), (QStringList{"A1.bmp", "here.bmp"}));
 }
 
-TEST_F(PicSelFrmTest, AnUnreadablePictureStaysCopiedButIsNotListed)
+TEST_F(PicSelFrmTest, AnUnreadablePictureIsNeitherCopiedNorListed)
 {
     showWith({"A1.bmp", "A1.bmp"});
     QTemporaryDir outside;
@@ -204,7 +211,7 @@ TEST_F(PicSelFrmTest, AnUnreadablePictureStaysCopiedButIsNotListed)
     bad.close();
     dialogs::QueueAnswer(QStringList{bad.fileName()});
     frm->btnAddClick();
-    EXPECT_TRUE(QFile::exists(PictureDir() + "bad.bmp"));
+    EXPECT_FALSE(QFile::exists(PictureDir() + "bad.bmp"));
     EXPECT_EQ(rows(), QStringList{"A1.bmp"});
     EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp"}));
 }
@@ -214,6 +221,90 @@ TEST_F(PicSelFrmTest, CancellingTheOpenDialogChangesNothing)
     showWith({"A1.bmp", "A1.bmp"});
     frm->btnAddClick(); // nothing queued: cancelled
     EXPECT_EQ(rows(), QStringList{"A1.bmp"});
+}
+
+namespace {
+// Every file of the folder, hidden ones too, with its bytes.
+QMap<QString, QByteArray> folderFiles(const QString &folder)
+{
+    QMap<QString, QByteArray> out;
+    const QDir dir(folder);
+    for (const QString &name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QFile f(dir.filePath(name));
+        out[name] = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("unreadable");
+    }
+    return out;
+}
+} // namespace
+
+TEST_F(PicSelFrmTest, ABrokenJpegOrGifLeavesTheListAndTheFolderAsTheyWere)
+{
+    showWith({"X.bmp", "A1.bmp", "X.bmp"});
+    writeSolidBmp("X.bmp", 16, 8, Qt::red);
+    QTemporaryDir outside;
+    const QString jpg = outside.filePath("X.jpg"), gif = outside.filePath("X.gif");
+    for (const QString &f : {jpg, gif}) {
+        QFile out(f);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(f.endsWith("jpg") ? QByteArray("\xFF\xD8\xFF\xC0\x00\x0B", 6) : QByteArray("GIF89a"));
+    }
+    const QStringList listBefore = lines(PicListPath());
+    const auto before = folderFiles(PictureDir());
+    dialogs::QueueAnswer(QStringList{jpg, gif});
+    frm->btnAddClick();
+    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "X.bmp"}));
+    EXPECT_EQ(lines(PicListPath()), listBefore);
+    EXPECT_EQ(folderFiles(PictureDir()), before) << "X.bmp whole, no copy, nothing left half-written";
+}
+
+// Through Qt's own open dialog, typed into as a user would: its filter offers PNG, and a
+// PNG picked there is listed beside the pictures the folder had.
+TEST_F(PicSelFrmTest, ThePngPickedInTheRealOpenDialogIsListed)
+{
+    showWith({"X.bmp", "A1.bmp", "X.bmp"});
+    writeSolidBmp("X.bmp", 16, 8, Qt::red);
+    QTemporaryDir outside;
+    ASSERT_TRUE(QFile::copy(fixture("pic.png"), outside.filePath("pic.png")));
+    const auto before = folderFiles(PictureDir());
+    dialogs::SetScripted(false);
+
+    QStringList filters;
+    bool answered = false;
+    QTimer poll;
+    poll.setInterval(50);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *dlg = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dlg || answered)
+            return;
+        auto *edit = dlg->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!edit)
+            return;
+        answered = true;
+        filters = dlg->nameFilters();
+        // Into the folder first, then the file.
+        // Set whole: the completer's popup would take the Return of a path typed key by key.
+        edit->setText(outside.path());
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTest::qWait(100);
+        edit->setText(QStringLiteral("pic.png"));
+        QTest::keyClick(edit, Qt::Key_Return);
+    });
+    poll.start();
+    QTimer::singleShot(10000, [] {
+        if (auto *w = QApplication::activeModalWidget(); qobject_cast<QFileDialog *>(w))
+            w->close(); // never hang the suite
+    });
+    frm->btnAddClick();
+    dialogs::SetScripted(true);
+
+    ASSERT_TRUE(answered) << "the real dialog opened";
+    ASSERT_EQ(filters.size(), 1);
+    EXPECT_TRUE(filters[0].contains("*.PNG")) << filters[0].toStdString();
+    EXPECT_EQ(rows(), (QStringList{"A1.bmp", "X.bmp", "pic.bmp"}));
+    auto after = folderFiles(PictureDir());
+    EXPECT_EQ(after.take("pic.bmp").left(2), "BM");
+    EXPECT_EQ(after.take("pic.png"), folderFiles(outside.path()).value("pic.png"));
+    EXPECT_EQ(after, before) << "nothing else changed";
 }
 
 struct RemoveCase {

@@ -1,53 +1,21 @@
 // BMP in and out, the JPEG pass and the conversions of added pictures.
 #include "PictureFiles.h"
-#include "wallpaper_fixture.h"
+#include "bmp_bytes.h"
 
-#include "uGlobal.h"
-
+#include <gtest/gtest.h>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <ostream>
 
 #include <gif_lib.h>
 
+using namespace bmpbytes;
+
 namespace {
-
-QByteArray le32(quint32 v)
-{
-    QByteArray b(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        b[i] = char(v >> (8 * i));
-    return b;
-}
-QByteArray le16(quint16 v) { return le32(v).left(2); }
-
-// A BMP file from its parts: the info header of 40 bytes, masks and palette after it.
-QByteArray makeBmp(int w, int h, int bpp, quint32 compression, const QByteArray &pixels,
-                   const QByteArray &palette = {}, const QByteArray &masks = {})
-{
-    const quint32 off = 14 + 40 + quint32(masks.size() + palette.size());
-    QByteArray info = le32(40) + le32(quint32(w)) + le32(quint32(h)) + le16(1) + le16(quint16(bpp)) + le32(compression)
-                      + le32(quint32(pixels.size())) + le32(2835) + le32(2835)
-                      + le32(quint32(palette.size() / 4)) + le32(0);
-    return QByteArray("BM") + le32(off + quint32(pixels.size())) + le32(0) + le32(off) + info + masks + palette
-           + pixels;
-}
-
-QByteArray bgra(std::initializer_list<QRgb> colours)
-{
-    QByteArray out;
-    for (QRgb c : colours)
-        out += char(qBlue(c)), out += char(qGreen(c)), out += char(qRed(c)), out += char(0);
-    return out;
-}
-
-QByteArray bytes(std::initializer_list<int> v)
-{
-    QByteArray out;
-    for (int b : v)
-        out += char(b);
-    return out;
-}
 
 const QRgb R = qRgb(255, 0, 0), G = qRgb(0, 255, 0), B = qRgb(0, 0, 255), W = qRgb(255, 255, 255),
            K = qRgb(0, 0, 0);
@@ -67,9 +35,14 @@ QRgb rgbAt(const TPicture &p, int x, int y)
 
 } // namespace
 
-class PictureFilesTest : public WallpaperTest {
+// Readable failure messages.
+inline void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
+
+class PictureFilesTest : public ::testing::Test {
 protected:
-    QString path(const QString &name) const { return PictureDir() + name; }
+    QString path(const QString &name) const { return dir.filePath(name); }
+    static QString fixture(const QString &name) { return QStringLiteral(TAVI_TEST_DATA "/wallpaper/") + name; }
+    QTemporaryDir dir;
 };
 
 // ---- reading ----------------------------------------------------------------------
@@ -217,13 +190,25 @@ TEST_F(PictureFilesTest, MissingFileIsAnError)
     EXPECT_FALSE(pictures::ReadBmp(path("none.bmp"), p));
 }
 
-TEST_F(PictureFilesTest, RunsPastThePictureAreNoCrash)
+TEST_F(PictureFilesTest, RunsPastThePictureAreCutAtItsEdges)
 {
     // An RLE run four times wider than the picture, and a delta far outside it.
     writeFile(path("rle.bmp"), makeBmp(4, 2, 8, 1, bytes({16, 1, 0, 2, 100, 100, 1, 2, 0, 1}), Pal));
     TPicture p;
-    pictures::ReadBmp(path("rle.bmp"), p); // either result, as long as it returns
-    SUCCEED();
+    QString error;
+    ASSERT_TRUE(pictures::ReadBmp(path("rle.bmp"), p, &error)) << qPrintable(error);
+    ASSERT_EQ(p.width, 4);
+    ASSERT_EQ(p.height, 2);
+    // The run is cut at the end of its row (the bottom one): nothing of it wraps into the
+    // top row, and the delta writes nowhere; every pixel is a palette colour or unset.
+    for (int x = 0; x < 4; ++x) {
+        EXPECT_EQ(rgbAt(p, x, 1), G) << x;
+        EXPECT_NE(rgbAt(p, x, 0), G) << x;
+    }
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_TRUE(QList<QRgb>({R, G, B, W, K}).contains(rgbAt(p, i % 4, i / 4))) << "pixel " << i;
+        EXPECT_EQ(p.pixel(i % 4, i / 4)[3], 0) << "pixel " << i;
+    }
 }
 
 // ---- writing ----------------------------------------------------------------------
@@ -273,7 +258,7 @@ TEST_F(PictureFilesTest, Bmp24PadsRowsToFourBytes)
 
 TEST_F(PictureFilesTest, WritingIntoAMissingFolderFails)
 {
-    EXPECT_FALSE(pictures::WriteBmp32(PictureDir() + "no/such/out.bmp", TPicture(2, 2)));
+    EXPECT_FALSE(pictures::WriteBmp32(path("no/such/out.bmp"), TPicture(2, 2)));
     EXPECT_FALSE(pictures::WriteBmp32(path("empty.bmp"), TPicture()));
 }
 
