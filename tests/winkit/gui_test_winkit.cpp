@@ -132,7 +132,12 @@ TEST(PictureButton, EachStateDrawsItsOwnPictureAtItsOffset)
 
     QTest::mouseMove(&host, QPoint(70, 35));
     leave(b);
-    const auto seen = [&](QPoint at) { return host.grab().toImage().pixelColor(b->mapTo(&host, at)); };
+    // The middle of a logical pixel, also under a scale factor.
+    const auto seen = [&](QPoint at) {
+        const QImage shot = host.grab().toImage();
+        const QPointF middle = (QPointF(b->mapTo(&host, at)) + QPointF(0.5, 0.5)) * shot.devicePixelRatio();
+        return shot.pixelColor(int(middle.x()), int(middle.y()));
+    };
     EXPECT_EQ(seen(QPoint(0, 10)), QColor(Qt::white)); // left of the shifted normal picture
     EXPECT_EQ(seen(QPoint(1, 10)), pics[0].colour);
     EXPECT_EQ(seen(QPoint(28, 19)), pics[0].colour);
