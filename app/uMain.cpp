@@ -4,10 +4,11 @@
 #include "CnWorkdaysFile.h"
 #include "Clock.h"
 #include "Dialogs.h"
-#include "FontMap.h"
 #include "MainHooks.h"
 #include "NoteBox.h"
 #include "OpenPage.h"
+#include "PictureButton.h"
+#include "PixelFont.h"
 #include "SettingsFile.h"
 #include "TImage.h"
 #include "WeekNotes.h"
@@ -45,15 +46,6 @@ QColor storedColor(int v)
 const int kOutline = 15983576;   // RGB(216, 227, 243)
 const int kLineColor = 16770012; // RGB(220, 227, 255)
 const int kPixelsPerEdge = 5;    // width of the invisible sizing edge
-
-QFont pixelFont(const QString &family, int px, bool bold = false)
-{
-    QFont f(family);
-    f.setPixelSize(px);
-    f.setBold(bold);
-    platform::CrispSmallSong(f);
-    return f;
-}
 
 // A palette rather than a style sheet: a style sheet puts every label through the slow
 // style-sheet machinery when it is polished, and again whenever the sheet changes.
@@ -138,25 +130,24 @@ void TMainFrm::buildComposition()
         else
             windowHandle()->startSystemMove();
     });
-    connect(imgBG, &TImage::mouseMoved, this, [this] { setButtonPictures(true, false, false, true, false, false); });
 
     imgLogo = new TImage(this, QStringLiteral(":/main/logo.png"), false);
     imgLogo->setGeometry(55, 11, 260, 48);
 
     lblDateTime = new QLabel(this);
     lblDateTime->setGeometry(343, 19, 300, 20);
-    lblDateTime->setFont(pixelFont(QStringLiteral("微软雅黑"), 12, true));
+    lblDateTime->setFont(winkit::CrispPixelFont(QStringLiteral("微软雅黑"), 12, true));
     setTextColor(lblDateTime, QColor(0x80, 0, 0));
 
     lblStatus = new QLabel(this);
     lblStatus->setGeometry(480, 58, 270, 16);
-    lblStatus->setFont(pixelFont(QStringLiteral("宋体"), 12));
+    lblStatus->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12));
     setTextColor(lblStatus, QColor(0xc0, 0, 0));
     lblStatus->hide();
 
     lblSet = new QLabel(QStringLiteral("|  选项"), this);
     lblSet->setGeometry(761, 60, 60, 14);
-    lblSet->setFont(pixelFont(QStringLiteral("宋体"), 12));
+    lblSet->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12));
     lblSet->setCursor(Qt::PointingHandCursor);
     lblSet->installEventFilter(this);
 
@@ -175,7 +166,7 @@ void TMainFrm::buildComposition()
     btnGou = new QToolButton(this);
     btnGou->setText(QStringLiteral("√"));
     // Both marks are in the mapped Latin faces; without merging no fallback faces are looked up.
-    QFont tickFont = pixelFont(QStringLiteral("Arial Black"), 14);
+    QFont tickFont = winkit::CrispPixelFont(QStringLiteral("Arial Black"), 14);
     tickFont.setStyleStrategy(QFont::NoFontMerging);
     btnGou->setFont(tickFont);
     btnGou->setGeometry(341, 55, 23, 22);
@@ -266,7 +257,7 @@ void TMainFrm::buildWeekView()
     const char *captions[6] = {"周 一", "周 二", "周 三", "周 四", "周 五", "周 六/日"};
     for (int i = 0; i < 6; ++i) {
         lblweek[i] = new QLabel(QString::fromUtf8(captions[i]), pnlRight);
-        lblweek[i]->setFont(pixelFont(QStringLiteral("宋体"), 12));
+        lblweek[i]->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12));
         lblweek[i]->setAttribute(Qt::WA_TranslucentBackground);
         lblweek[i]->adjustSize();
         lblweek[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -275,7 +266,7 @@ void TMainFrm::buildWeekView()
     // The official day-off or working-day mark beside a caption, which itself stays as it is.
     for (int i = 0; i < 6; ++i) {
         lblWorkday[i] = new QLabel(pnlRight);
-        lblWorkday[i]->setFont(pixelFont(QStringLiteral("宋体"), 12, true));
+        lblWorkday[i]->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12, true));
         lblWorkday[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
         lblWorkday[i]->hide();
     }
@@ -345,44 +336,16 @@ void TMainFrm::buildMenus()
 
 void TMainFrm::buildFrame()
 {
-    auto make = [this](const char *pic, int x, int w, bool shown) {
-        auto *img = new TImage(this, QString::fromLatin1(pic), false);
-        img->setGeometry(x, 1, w, 20);
-        img->setVisible(shown);
-        return img;
-    };
-    img_close_normal = make(":/main/close_normal.png", 873, 39, true);
-    img_close_highlight = make(":/main/close_highlight.png", 873, 39, false);
-    img_close_down = make(":/main/close_down.png", 873, 39, false);
-    img_mini_normal = make(":/main/mini_normal.png", 844, 28, true);
-    img_mini_highlight = make(":/main/mini_highlight.png", 843, 28, false);
-    img_mini_down = make(":/main/mini_down.png", 843, 28, false);
-
-    connect(img_close_normal, &TImage::mouseMoved, this, [this] { setButtonPictures(false, true, false, true, false, false); });
-    // The pressed picture covers the highlighted one, which stays under it to receive
-    // the release: a hidden picture would lose the click.
-    connect(img_close_highlight, &TImage::mousePressed, this,
-            [this](Qt::MouseButton) { setButtonPictures(false, true, true, true, false, false); });
-    connect(img_close_highlight, &TImage::clicked, this, &TMainFrm::img_close_highlightClick);
-    connect(img_mini_normal, &TImage::mouseMoved, this, [this] { setButtonPictures(true, false, false, false, true, false); });
-    connect(img_mini_highlight, &TImage::mousePressed, this,
-            [this](Qt::MouseButton) { setButtonPictures(true, false, false, false, true, true); });
-    connect(img_mini_highlight, &TImage::clicked, this, &TMainFrm::img_mini_highlightClick);
-    // The pressed pictures lie over the highlighted ones; their release still clicks.
-    img_close_down->setAttribute(Qt::WA_TransparentForMouseEvents);
-    img_mini_down->setAttribute(Qt::WA_TransparentForMouseEvents);
-    img_close_down->raise();
-    img_mini_down->raise();
-}
-
-void TMainFrm::setButtonPictures(bool closeN, bool closeH, bool closeD, bool miniN, bool miniH, bool miniD)
-{
-    img_close_normal->setVisible(closeN);
-    img_close_highlight->setVisible(closeH);
-    img_close_down->setVisible(closeD);
-    img_mini_normal->setVisible(miniN);
-    img_mini_highlight->setVisible(miniH);
-    img_mini_down->setVisible(miniD);
+    img_close = new TPictureButton(this, QStringLiteral(":/main/close_normal.png"),
+                                   QStringLiteral(":/main/close_highlight.png"), QStringLiteral(":/main/close_down.png"));
+    img_close->setGeometry(873, 1, 39, 20);
+    connect(img_close, &TPictureButton::clicked, this, &TMainFrm::img_close_highlightClick);
+    // The minimise button's lit pictures stand one pixel left of its normal one.
+    img_mini = new TPictureButton(this, QStringLiteral(":/main/mini_normal.png"),
+                                  QStringLiteral(":/main/mini_highlight.png"), QStringLiteral(":/main/mini_down.png"));
+    img_mini->setPictureOffset(TPictureButton::State::Normal, QPoint(1, 0));
+    img_mini->setGeometry(843, 1, 29, 20);
+    connect(img_mini, &TPictureButton::clicked, this, &TMainFrm::img_mini_highlightClick);
 }
 
 // Components anchored to the right or to all sides follow the window's size.
@@ -393,12 +356,8 @@ void TMainFrm::layoutAnchors()
     imgBG->setGeometry(1, 1, width() - 2, height() - 2);
     lblSet->move(761 + dx, 60);
     imgAppToDesk->move(825 + dx, 49);
-    img_close_normal->move(873 + dx, 1);
-    img_close_highlight->move(873 + dx, 1);
-    img_close_down->move(873 + dx, 1);
-    img_mini_normal->move(844 + dx, 1);
-    img_mini_highlight->move(843 + dx, 1);
-    img_mini_down->move(843 + dx, 1);
+    img_close->move(873 + dx, 1);
+    img_mini->move(843 + dx, 1);
     pnlRight->setGeometry(317, 80, 594 + dx, 445 + dy);
 }
 
@@ -845,7 +804,7 @@ void TMainFrm::img_close_highlightClick()
 void TMainFrm::img_mini_highlightClick()
 {
     showMinimized();
-    setButtonPictures(true, false, false, true, false, false);
+    img_mini->reset();
 }
 
 // --- events --------------------------------------------------------------------------

@@ -17,6 +17,7 @@ class QToolButton;
 class TChnCalendar;
 class TImage;
 class TNoteBox;
+class TPictureButton;
 class TWeekNotes;
 
 // Data/FormSize.ini is written on close with these values.
@@ -111,8 +112,7 @@ public:
     std::array<QLabel *, 6> lblWorkday{};
     QFrame *pnl_yearLine0 = nullptr, *pnl_yearLine1 = nullptr, *pnl_yearLine2 = nullptr;
     QFrame *pnl_yearLineREdge = nullptr, *pnl_buttonline = nullptr;
-    TImage *img_close_normal = nullptr, *img_close_highlight = nullptr, *img_close_down = nullptr;
-    TImage *img_mini_normal = nullptr, *img_mini_highlight = nullptr, *img_mini_down = nullptr;
+    TPictureButton *img_close = nullptr, *img_mini = nullptr;
 
     TWeekNotes &weekNotes() { return *m_week; }
     TFormSizeState sizeState;
@@ -148,7 +148,6 @@ private:
     bool writeSizeFile(const QString &monthLine) const;
     void layoutAnchors();
     void layoutPanelAnchors();
-    void setButtonPictures(bool closeN, bool closeH, bool closeD, bool miniN, bool miniH, bool miniD);
     void insertMark(const QString &mark);
     void insertMarker(int storedColor);
     void navigateWeb(const QString &address);

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "CnWorkdaysFile.h"
 #include "FontMap.h"
+#include "PixelFont.h"
 
 #include <QContextMenuEvent>
 #include <QFontMetrics>
@@ -29,13 +30,7 @@ const QString kSong = QStringLiteral("宋体");
 
 QFont MakeFont(const QString &family, int pt, bool bold = false)
 {
-    QFont f(family);
-    f.setPixelSize(PointsToPixels(pt));
-    f.setBold(bold);
-    f.setItalic(false);
-    f.setUnderline(false);
-    platform::CrispSmallSong(f);
-    return f;
+    return winkit::CrispPixelFont(family, PointsToPixels(pt), bold);
 }
 
 // Labels are sized to their text, with room below for an underline.
@@ -63,10 +58,7 @@ QFont ArialBlack(int pt)
 // The 休 / 班 mark: the small song face, crisp down to 9 pixels.
 QFont WorkdayMarkFont(int pixelSize)
 {
-    QFont f(kSong);
-    f.setPixelSize(pixelSize);
-    platform::CrispSmallSong(f);
-    return f;
+    return winkit::CrispPixelFont(kSong, pixelSize);
 }
 
 QString Utf8(const std::string &s) { return QString::fromStdString(s); }

@@ -2,8 +2,8 @@
 
 #include "Dialogs.h"
 #include "LoginFile.h"
+#include "PixelFont.h"
 #include "TImage.h"
-#include "WindowParts.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -13,21 +13,12 @@
 
 bool LoginUnlocked = false;
 
-namespace {
+using winkit::PixelFont;
 
-QFont pixelFont(const QString &family, int px)
-{
-    QFont f(family);
-    f.setPixelSize(px);
-    return f;
-}
-
-} // namespace
-
-TLockLogin::TLockLogin(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint)
+// Centred on the desktop: it comes up before the main window is shown.
+TLockLogin::TLockLogin(QWidget *owner) : TBorderlessDialog(owner, 246, 145, Centre::OnScreen)
 {
     setWindowTitle(QStringLiteral("Tavi周记事本"));
-    setFixedSize(246, 145);
 
     shpFrame = new TShape(this, QColor(220, 231, 255), QColor(153, 168, 206));
     shpFrame->setGeometry(0, 0, 246, 145);
@@ -35,16 +26,16 @@ TLockLogin::TLockLogin(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::Framele
     pnlWhite = new TShape(shpFrame, Qt::white, QColor(146, 168, 218));
     pnlWhite->setGeometry(4, 4, 238, 137);
 
-    imgLeft = new TImage(pnlWhite, winparts::Picture("lock_left.png"));
+    imgLeft = new TImage(pnlWhite, QStringLiteral(":/lock/lock_left.png"));
     imgLeft->setGeometry(3, 5, 62, 127);
 
     pnlRight = new TShape(pnlWhite, QColor(228, 235, 253), QColor(228, 235, 253));
     pnlRight->setGeometry(66, 5, 169, 127);
 
-    imgHeader = new TImage(pnlRight, winparts::Picture("lock_header.png"));
+    imgHeader = new TImage(pnlRight, QStringLiteral(":/lock/lock_header.png"));
     imgHeader->setGeometry(0, 0, 169, 24);
 
-    const QFont verdana = pixelFont(QStringLiteral("Verdana"), 12);
+    const QFont verdana = PixelFont(QStringLiteral("Verdana"), 12);
     lblUser = new QLabel(QStringLiteral("用户名：Tavi周记事本"), pnlRight);
     lblUser->setFont(verdana);
     lblUser->setGeometry(8, 34, 158, 18);
@@ -61,7 +52,7 @@ TLockLogin::TLockLogin(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::Framele
     edtPW->setGeometry(58, 60, 102, 21);
     edtPW->installEventFilter(this);
 
-    const QFont song = pixelFont(QStringLiteral("宋体"), 12);
+    const QFont song = PixelFont(QStringLiteral("宋体"), 12);
     const QString flat = QStringLiteral(
         "QPushButton { background: #f4f7fe; border: 1px solid #99a8ce; color: #1e2f5a; }"
         "QPushButton:hover { background: #ffffff; border-color: #5b82d6; }"
@@ -85,9 +76,7 @@ TLockLogin::TLockLogin(QWidget *owner) : QDialog(owner, Qt::Dialog | Qt::Framele
     connect(spdCancel, &QPushButton::clicked, this, &TLockLogin::spdCancelClick);
     // "忘记密码" has no action.
 
-    for (QWidget *handle : {static_cast<QWidget *>(imgLeft), static_cast<QWidget *>(imgHeader),
-                            static_cast<QWidget *>(pnlRight)})
-        winparts::MakeDragHandle(handle);
+    dragBy({imgLeft, imgHeader, pnlRight});
 
     setTabOrder(edtPW, spdOK);
     setTabOrder(spdOK, spdCancel);
@@ -104,10 +93,9 @@ void TLockLogin::FormCreate()
 
 void TLockLogin::showEvent(QShowEvent *e)
 {
-    QDialog::showEvent(e);
+    TBorderlessDialog::showEvent(e);
     if (e->spontaneous())
         return; // restored from minimised: not a new showing
-    winparts::CentreOn(this, nullptr);
     edtPW->setFocus();
 }
 

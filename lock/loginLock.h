@@ -1,18 +1,17 @@
 #pragma once
 // The start-up lock: the window that asks for the password before the main window
 // comes up, and the check that decides whether it is asked for at all.
-#include <QDialog>
+#include "Frame.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 class TImage;
-class TShape;
 
 // The lock window's answer: false from its creation until the right password is given.
 extern bool LoginUnlocked;
 
-class TLockLogin : public QDialog {
+class TLockLogin : public TBorderlessDialog {
     Q_OBJECT
 public:
     explicit TLockLogin(QWidget *owner = nullptr);

@@ -2,8 +2,9 @@
 
 #include "Dialogs.h"
 #include "LoginFile.h"
+#include "PictureButton.h"
+#include "PixelFont.h"
 #include "TImage.h"
-#include "WindowParts.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -16,13 +17,6 @@
 TpwsetFrm *pwsetFrm = nullptr;
 
 namespace {
-
-QFont pixelFont(const QString &family, int px)
-{
-    QFont f(family);
-    f.setPixelSize(px);
-    return f;
-}
 
 QLineEdit *passwordField(QWidget *parent)
 {
@@ -40,21 +34,20 @@ QLineEdit *passwordField(QWidget *parent)
 
 } // namespace
 
-TpwsetFrm::TpwsetFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::FramelessWindowHint)
+TpwsetFrm::TpwsetFrm(QWidget *mainWindow) : TBorderlessDialog(mainWindow, 442, 222)
 {
     setWindowTitle(QStringLiteral("登录密码设置"));
-    setFixedSize(442, 222);
 
     shpFrame = new TShape(this, Qt::white, QColor(152, 168, 182));
     shpFrame->setGeometry(0, 0, 442, 222);
 
-    imgBG = new TImage(shpFrame, winparts::Picture("pwset_bg.png"));
+    imgBG = new TImage(shpFrame, QStringLiteral(":/lock/pwset_bg.png"));
     imgBG->setGeometry(1, 37, 440, 184);
-    imgTitle = new TImage(shpFrame, winparts::Picture("pwset_title.png"));
+    imgTitle = new TImage(shpFrame, QStringLiteral(":/lock/pwset_title.png"));
     imgTitle->setGeometry(1, 1, 440, 36);
 
     lblTitle = new QLabel(QStringLiteral("登录密码设置"), shpFrame);
-    lblTitle->setFont(pixelFont(QStringLiteral("Verdana"), 19));
+    lblTitle->setFont(winkit::PixelFont(QStringLiteral("Verdana"), 19));
     lblTitle->setStyleSheet(QStringLiteral("color: #1f3c74;"));
     lblTitle->setGeometry(42, 6, 240, 26);
     // The title text lies on the title picture and drags with it.
@@ -64,7 +57,7 @@ TpwsetFrm::TpwsetFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt:
     JvXPToolButton1->setToolTip(QStringLiteral("关闭"));
     JvXPToolButton1->move(442 - 1 - JvXPToolButton1->width() - 3, 4);
 
-    const QFont song = pixelFont(QStringLiteral("宋体"), 12);
+    const QFont song = winkit::PixelFont(QStringLiteral("宋体"), 12);
     chkStartPW = new QCheckBox(QStringLiteral("启动登录密码"), shpFrame);
     chkStartPW->setFont(song);
     chkStartPW->setGeometry(70, 56, 200, 22);
@@ -98,9 +91,7 @@ TpwsetFrm::TpwsetFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt:
     connect(JvXPButton1, &QPushButton::clicked, this, &TpwsetFrm::JvXPButton1Click);
     connect(JvXPToolButton1, &TCloseButton::clicked, this, &TpwsetFrm::JvXPToolButton1Click);
 
-    for (QWidget *handle : {static_cast<QWidget *>(shpFrame), static_cast<QWidget *>(imgTitle),
-                            static_cast<QWidget *>(imgBG)})
-        winparts::MakeDragHandle(handle);
+    dragBy({shpFrame, imgTitle, imgBG});
 
     setTabOrder(chkStartPW, edtPW1);
     setTabOrder(edtPW1, edtPW2);
@@ -109,10 +100,9 @@ TpwsetFrm::TpwsetFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt:
 
 void TpwsetFrm::showEvent(QShowEvent *e)
 {
-    QDialog::showEvent(e);
+    TBorderlessDialog::showEvent(e);
     if (e->spontaneous())
         return; // restored from minimised: not a new showing
-    winparts::CentreOn(this, parentWidget());
     FormShow();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The login password settings window: sets or removes the start-up password.
-#include <QDialog>
+#include "Frame.h"
 
 class QCheckBox;
 class QLabel;
@@ -8,9 +8,8 @@ class QLineEdit;
 class QPushButton;
 class TCloseButton;
 class TImage;
-class TShape;
 
-class TpwsetFrm : public QDialog {
+class TpwsetFrm : public TBorderlessDialog {
     Q_OBJECT
 public:
     // Created once at start with the main window as parent, and reused.

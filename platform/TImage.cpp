@@ -26,7 +26,9 @@ TPreloaded &preloaded()
     return p;
 }
 
-QPixmap readPicture(const QString &picture)
+} // namespace
+
+QPixmap TImage::ReadPicture(const QString &picture)
 {
     TPreloaded &p = preloaded();
     if (p.thread.joinable())
@@ -34,8 +36,6 @@ QPixmap readPicture(const QString &picture)
     QImage image = p.images.take(picture);
     return image.isNull() ? QPixmap(picture) : QPixmap::fromImage(std::move(image)); // shares, not copies
 }
-
-} // namespace
 
 void TImage::PreloadFolder(const QString &folder)
 {
@@ -77,7 +77,7 @@ const QPixmap &TImage::pixmap()
 {
     if (!m_read) {
         m_read = true;
-        m_pix = readPicture(m_picture);
+        m_pix = ReadPicture(m_picture);
     }
     return m_pix;
 }

@@ -16,6 +16,8 @@ public:
     // Decodes the pictures of a resource folder on a second thread while windows are built;
     // components showing them take them from there when first painted.
     static void PreloadFolder(const QString &folder);
+    // A picture, taken from the preloaded ones when it is among them.
+    static QPixmap ReadPicture(const QString &picture);
 
 signals:
     void mousePressed(Qt::MouseButton button);

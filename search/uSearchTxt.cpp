@@ -1,6 +1,7 @@
 #include "uSearchTxt.h"
 
-#include "WindowParts.h"
+#include "PictureButton.h"
+#include "PixelFont.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,34 +12,23 @@ std::vector<tdt::TDateTime> SearchDates;
 std::int32_t SearchPos = -1;
 TSearchTxtFrm *SearchTxtFrm = nullptr;
 
-namespace {
+using winkit::PixelFont;
 
-QFont pixelFont(const QString &family, int px, bool bold = false)
-{
-    QFont f(family);
-    f.setPixelSize(px);
-    f.setBold(bold);
-    return f;
-}
-
-} // namespace
-
-TSearchTxtFrm::TSearchTxtFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dialog | Qt::FramelessWindowHint)
+TSearchTxtFrm::TSearchTxtFrm(QWidget *mainWindow) : TBorderlessDialog(mainWindow, 564, 179)
 {
     setWindowTitle(QStringLiteral("查找"));
-    setFixedSize(564, 179);
 
     shpFrame = new TShape(this, QColor(247, 247, 247), QColor(128, 128, 128));
     shpFrame->setGeometry(0, 0, 564, 179);
 
     lblTitle = new QLabel(QStringLiteral("查找"), shpFrame);
-    lblTitle->setFont(pixelFont(QStringLiteral("微软雅黑"), 14, true));
+    lblTitle->setFont(PixelFont(QStringLiteral("微软雅黑"), 14, true));
     lblTitle->setGeometry(16, 10, 120, 22);
 
     imgClose = new TCloseButton(shpFrame);
     imgClose->move(564 - 1 - imgClose->width() - 3, 4);
 
-    const QFont song = pixelFont(QStringLiteral("宋体"), 12);
+    const QFont song = PixelFont(QStringLiteral("宋体"), 12);
     lblKey = new QLabel(QStringLiteral("关键字："), shpFrame);
     lblKey->setFont(song);
     lblKey->setGeometry(40, 70, 60, 22);
@@ -70,7 +60,7 @@ TSearchTxtFrm::TSearchTxtFrm(QWidget *mainWindow) : QDialog(mainWindow, Qt::Dial
     // "上一个" has no action yet.
     connect(imgClose, &TCloseButton::clicked, this, &TSearchTxtFrm::imgCloseClick);
 
-    winparts::MakeDragHandle(shpFrame);
+    dragBy({shpFrame});
     FormCreate();
 }
 
@@ -82,10 +72,9 @@ void TSearchTxtFrm::FormCreate()
 
 void TSearchTxtFrm::showEvent(QShowEvent *e)
 {
-    QDialog::showEvent(e);
+    TBorderlessDialog::showEvent(e);
     if (e->spontaneous())
         return; // restored from minimised: not a new showing
-    winparts::CentreOn(this, parentWidget());
     FormShow();
 }
 

@@ -1,9 +1,8 @@
 #pragma once
 // The keyword search window. It keeps its state and reads the keyword; the search
 // itself is not settled yet, so nothing is looked for.
+#include "Frame.h"
 #include "TDateTime.h"
-
-#include <QDialog>
 
 #include <cstdint>
 #include <vector>
@@ -12,14 +11,13 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class TCloseButton;
-class TShape;
 
 // The dates of the hits, kept by the search window; nothing else writes them.
 extern std::vector<tdt::TDateTime> SearchDates;
 // The position in SearchDates; -1 is none.
 extern std::int32_t SearchPos;
 
-class TSearchTxtFrm : public QDialog {
+class TSearchTxtFrm : public TBorderlessDialog {
     Q_OBJECT
 public:
     // Created once at start with the main window as parent; shown not modal.

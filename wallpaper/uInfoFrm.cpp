@@ -1,6 +1,7 @@
 #include "uInfoFrm.h"
 
 #include "Dialogs.h"
+#include "PixelFont.h"
 #include "SettingsFile.h"
 #include "uGlobal.h"
 
@@ -41,6 +42,7 @@ bool ReadApplyConfirmation(QString &error)
 
 TInforFrm::TInforFrm(QWidget *owner) : TBorderlessDialog(owner, 344, 156)
 {
+    dragBy({this});
     setObjectName(QStringLiteral("InforFrm"));
     setWindowTitle(QStringLiteral("更换壁纸"));
     QPalette pal = palette();
@@ -53,11 +55,11 @@ TInforFrm::TInforFrm(QWidget *owner) : TBorderlessDialog(owner, 344, 156)
     imgQuestion->setGeometry(28, 34, 48, 48);
 
     lblQuestion = new QLabel(QStringLiteral("您确定要更换壁纸？"), this);
-    lblQuestion->setFont(PixelFont(QStringLiteral("宋体"), 14, true));
+    lblQuestion->setFont(winkit::PixelFont(QStringLiteral("宋体"), 14, true));
     lblQuestion->setGeometry(92, 48, 220, 22);
 
     chkNoAsk = new QCheckBox(QStringLiteral("下次不再提示"), this);
-    chkNoAsk->setFont(PixelFont(QStringLiteral("宋体"), 12));
+    chkNoAsk->setFont(winkit::PixelFont(QStringLiteral("宋体"), 12));
     chkNoAsk->setGeometry(24, 116, 110, 22);
 
     btnOk = new QPushButton(QStringLiteral("确  定"), this);

@@ -1,7 +1,7 @@
 #pragma once
 // The question asked before the week becomes the wallpaper, and its memory in
 // Data/configSetBg.ini.
-#include "FrameParts.h"
+#include "Frame.h"
 
 #include <QPointer>
 

@@ -1,10 +1,11 @@
 #include "uPicSel.h"
 
 #include "Dialogs.h"
+#include "PictureButton.h"
 #include "PictureFiles.h"
+#include "PixelFont.h"
 #include "SettingsFile.h"
 #include "TImage.h"
-#include "WindowParts.h"
 #include "uDeskBGSet.h"
 #include "uGlobal.h"
 
@@ -62,6 +63,7 @@ bool LoadPicList(bool chosen)
 
 TPicSelFrm::TPicSelFrm(QWidget *owner) : TBorderlessDialog(owner, 524, 286)
 {
+    dragBy({this});
     setObjectName(QStringLiteral("PicSelFrm"));
     setWindowTitle(QStringLiteral("壁纸图片"));
 
@@ -75,7 +77,7 @@ TPicSelFrm::TPicSelFrm(QWidget *owner) : TBorderlessDialog(owner, 524, 286)
     imgLogo->setGeometry(12, 6, 32, 28);
     imgLogo->setAttribute(Qt::WA_TransparentForMouseEvents);
     lblTitle = new QLabel(QStringLiteral("壁纸图片"), this);
-    lblTitle->setFont(PixelFont(QStringLiteral("微软雅黑"), 14, true));
+    lblTitle->setFont(winkit::PixelFont(QStringLiteral("微软雅黑"), 14, true));
     lblTitle->setStyleSheet(QStringLiteral("color: rgb(40, 70, 110);"));
     lblTitle->setGeometry(50, 9, 200, 22);
     lblTitle->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -91,13 +93,13 @@ TPicSelFrm::TPicSelFrm(QWidget *owner) : TBorderlessDialog(owner, 524, 286)
     LVpic->setObjectName(QStringLiteral("LVpic"));
     LVpic->setGeometry(17, 53, 308, 182);
     LVpic->setFrameShape(QFrame::NoFrame);
-    LVpic->setFont(PixelFont(QStringLiteral("宋体"), 12));
+    LVpic->setFont(winkit::PixelFont(QStringLiteral("宋体"), 12));
     LVpic->setSelectionMode(QAbstractItemView::ExtendedSelection);
     LVpic->setSelectionBehavior(QAbstractItemView::SelectRows);
     LVpic->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
     lblHint = new QLabel(QStringLiteral("注：可添加多个壁纸大 小1024*768以上\n图像格式：\nBMP,JPG"), this);
-    lblHint->setFont(PixelFont(QStringLiteral("幼圆"), 15));
+    lblHint->setFont(winkit::PixelFont(QStringLiteral("幼圆"), 15));
     lblHint->setWordWrap(true);
     lblHint->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     lblHint->setGeometry(342, 60, 170, 130);

@@ -1,6 +1,6 @@
 #pragma once
 // The list of background pictures (Data/BGPicList.ini) and the window that keeps it.
-#include "FrameParts.h"
+#include "Frame.h"
 
 #include <QPointer>
 #include <QString>

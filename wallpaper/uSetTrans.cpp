@@ -1,8 +1,9 @@
 #include "uSetTrans.h"
 
 #include "Dialogs.h"
+#include "PictureButton.h"
+#include "PixelFont.h"
 #include "SettingsFile.h"
-#include "WindowParts.h"
 #include "uGlobal.h"
 
 #include <QApplication>
@@ -70,6 +71,7 @@ void RecolourBoxes(const QList<QTextEdit *> &boxes)
 
 TSetTransFrm::TSetTransFrm(QWidget *owner) : TBorderlessDialog(owner, 376, 170)
 {
+    dragBy({this});
     setObjectName(QStringLiteral("SetTransFrm"));
     setWindowTitle(QStringLiteral("背景透明度调节"));
     QPalette pal = palette();
@@ -79,7 +81,7 @@ TSetTransFrm::TSetTransFrm(QWidget *owner) : TBorderlessDialog(owner, 376, 170)
 
     const QString yahei = QStringLiteral("微软雅黑");
     lblTitle = new QLabel(QStringLiteral("背景透明度调节"), this);
-    lblTitle->setFont(PixelFont(yahei, 15));
+    lblTitle->setFont(winkit::PixelFont(yahei, 15));
     lblTitle->setGeometry(16, 10, 200, 24);
 
     imgClose = new TCloseButton(this);
@@ -87,18 +89,18 @@ TSetTransFrm::TSetTransFrm(QWidget *owner) : TBorderlessDialog(owner, 376, 170)
     connect(imgClose, &TCloseButton::clicked, this, &QDialog::reject);
 
     rbFull = new QRadioButton(QStringLiteral(" 全透明效果"), this);
-    rbFull->setFont(PixelFont(yahei, 16));
+    rbFull->setFont(winkit::PixelFont(yahei, 16));
     rbFull->setGeometry(20, 48, 116, 28);
     lblFullNote = new QLabel(QStringLiteral("（适合较淡壁纸，蓝天白云等）"), this);
-    lblFullNote->setFont(PixelFont(yahei, 15));
+    lblFullNote->setFont(winkit::PixelFont(yahei, 15));
     lblFullNote->setStyleSheet(QStringLiteral("color: blue;"));
     lblFullNote->setGeometry(136, 50, 234, 24);
 
     rbHalf = new QRadioButton(QStringLiteral(" 半透明效果  "), this);
-    rbHalf->setFont(PixelFont(yahei, 16));
+    rbHalf->setFont(winkit::PixelFont(yahei, 16));
     rbHalf->setGeometry(20, 84, 116, 28);
     lblHalfNote = new QLabel(QStringLiteral("（适合各种壁纸颜色）"), this);
-    lblHalfNote->setFont(PixelFont(yahei, 15));
+    lblHalfNote->setFont(winkit::PixelFont(yahei, 15));
     lblHalfNote->setStyleSheet(QStringLiteral("color: blue;"));
     lblHalfNote->setGeometry(136, 86, 234, 24);
 

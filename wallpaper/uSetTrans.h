@@ -1,7 +1,7 @@
 #pragma once
 // How much of the wallpaper shows through the note boxes: it works through the boxes'
 // colour alone (white is left out of the mixing, light grey is mixed at 50 %).
-#include "FrameParts.h"
+#include "Frame.h"
 
 #include <QColor>
 #include <QList>

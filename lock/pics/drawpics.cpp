@@ -1,4 +1,4 @@
-// Draws the pictures of the lock, password and search windows into the current folder.
+// Draws the pictures of the lock and password windows into the current folder.
 // Not part of the normal build: cmake --build <dir> --target lock_drawpics, then run it in lock/pics.
 #include <QFont>
 #include <QGuiApplication>
@@ -14,28 +14,6 @@ QImage canvas(int w, int h)
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
-}
-
-void cross(QPainter &p, const QRectF &box, const QColor &colour, qreal width)
-{
-    p.setPen(QPen(colour, width, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(box.topLeft(), box.bottomRight());
-    p.drawLine(box.topRight(), box.bottomLeft());
-}
-
-void closeButton(const char *file, const QColor &fill, const QColor &mark, qreal shift)
-{
-    QImage img = canvas(27, 20);
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    if (fill.alpha() > 0) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(fill);
-        p.drawRoundedRect(QRectF(0.5, 0.5, 26, 19), 3, 3);
-    }
-    cross(p, QRectF(9 + shift, 6 + shift, 9, 8), mark, 1.8);
-    p.end();
-    img.save(file);
 }
 
 void padlock(QPainter &p, const QPointF &centre, qreal size, const QColor &body, const QColor &shackle)
@@ -167,9 +145,6 @@ void appIcon()
 int main(int argc, char **argv)
 {
     QGuiApplication app(argc, argv);
-    closeButton("close_normal.png", Qt::transparent, QColor(104, 118, 140), 0);
-    closeButton("close_highlight.png", QColor(228, 72, 72), Qt::white, 0);
-    closeButton("close_pressed.png", QColor(178, 40, 40), QColor(250, 226, 226), 0.6);
     lockLeft();
     lockHeader();
     pwsetTitle();

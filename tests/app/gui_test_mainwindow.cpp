@@ -7,6 +7,7 @@
 #include "Dialogs.h"
 #include "NoteBox.h"
 #include "OpenPage.h"
+#include "PictureButton.h"
 #include "SettingsFile.h"
 #include "TImage.h"
 #include "WeekNotes.h"
@@ -376,6 +377,54 @@ TEST_F(MainWindowTest, SizeFileIsAppliedWithTheMinimumAndWrittenOnlyByTheCloseBu
     f.img_close_highlightClick();
     EXPECT_EQ(terminations, 2);
     EXPECT_EQ(fileBytes(path), QByteArray("3\r\n906\r\n540\r\n100\r\n120\r\n11\r\n"));
+}
+
+// The close and minimise buttons: each shows its normal, highlighted and pressed picture, the
+// minimise button's normal one a pixel to the right of the other two; a click goes through.
+TEST_F(MainWindowTest, FrameButtonsShowTheirThreePictures)
+{
+    TMainFrm &f = createShown();
+    QTest::mouseMove(&f, QPoint(400, 300));
+    const auto seen = [&f](TPictureButton *b, QPoint at) { return f.grab().toImage().pixelColor(b->mapTo(&f, at)); };
+    const auto enter = [](QWidget *w) {
+        QEnterEvent e(QPointF(5, 5), QPointF(5, 5), w->mapToGlobal(QPointF(5, 5)));
+        QApplication::sendEvent(w, &e);
+    };
+    const struct {
+        TPictureButton *button;
+        QPoint at;
+        QColor highlighted, pressed;
+    } cases[] = {
+        {f.img_close, QPoint(2, 2), QColor(0xE5, 0x48, 0x4D), QColor(0xC0, 0x30, 0x3A)},
+        {f.img_mini, QPoint(0, 2), QColor(0xDC, 0xE7, 0xF7), QColor(0xC2, 0xD4, 0xEF)},
+    };
+    for (const auto &c : cases) {
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(c.button, &leave);
+        const QColor normal = seen(c.button, c.at);
+        EXPECT_NE(normal, c.highlighted);
+        enter(c.button);
+        EXPECT_EQ(seen(c.button, c.at), c.highlighted);
+        QTest::mousePress(c.button, Qt::LeftButton, {}, QPoint(5, 5));
+        EXPECT_EQ(seen(c.button, c.at), c.pressed);
+        QMouseEvent out(QEvent::MouseMove, QPointF(5, 40), c.button->mapToGlobal(QPointF(5, 40)), Qt::NoButton,
+                        Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(c.button, &out);
+        EXPECT_EQ(seen(c.button, c.at), normal);
+        QTest::mouseRelease(c.button, Qt::LeftButton, {}, QPoint(5, 40));
+    }
+    const int dx = f.width() - 913; // anchored to the top-right corner
+    EXPECT_EQ(f.img_close->geometry(), QRect(873 + dx, 1, 39, 20));
+    EXPECT_EQ(f.img_mini->geometry(), QRect(843 + dx, 1, 29, 20));
+    EXPECT_EQ(terminations, 0);
+
+    // Minimising leaves the button normal for when the window comes back.
+    enter(f.img_mini);
+    QTest::mouseClick(f.img_mini, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(f.img_mini->state(), TPictureButton::State::Normal);
+    enter(f.img_close);
+    QTest::mouseClick(f.img_close, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(terminations, 1);
 }
 
 TEST_F(MainWindowTest, ABadSizeFileGoesToTheErrorDisplayAndAnUnreachablePlaceIsMendedByStart)

@@ -3,7 +3,7 @@
 
 #include "Dialogs.h"
 #include "TImage.h"
-#include "WindowParts.h"
+#include "Frame.h"
 #include "LoginFile.h"
 #include "loginLock.h"
 

@@ -4,7 +4,7 @@
 #include "Dialogs.h"
 #include "TImage.h"
 #include "LoginFile.h"
-#include "WindowParts.h"
+#include "PictureButton.h"
 #include "loginLock.h"
 #include "untPWSet.h"
 
@@ -394,48 +394,4 @@ TEST_F(PwsetTest, DraggedByTheTitleAndBackgroundPictures)
         QTest::mouseRelease(handle, Qt::LeftButton, {}, at + QPoint(-25, 15));
         EXPECT_EQ(frm->pos(), before + QPoint(-25, 15));
     }
-}
-
-// --- the close button's three pictures ------------------------------------------
-
-TEST(CloseButton, NormalHighlightedPressedAndClickOnlyWhenReleasedOver)
-{
-    QWidget host;
-    host.resize(100, 60);
-    auto *b = new TCloseButton(&host);
-    b->move(10, 10);
-    host.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&host));
-    int clicks = 0;
-    QObject::connect(b, &TCloseButton::clicked, [&] { ++clicks; });
-    QTest::mouseMove(&host, QPoint(90, 50));
-    QEvent away(QEvent::Leave);
-    QApplication::sendEvent(b, &away);
-
-    EXPECT_EQ(b->state(), TCloseButton::State::Normal);
-    const QImage normal = b->grab().toImage();
-    QEnterEvent enter(QPointF(5, 5), QPointF(15, 15), b->mapToGlobal(QPointF(5, 5)));
-    QApplication::sendEvent(b, &enter);
-    EXPECT_EQ(b->state(), TCloseButton::State::Highlighted);
-    const QImage highlighted = b->grab().toImage();
-    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(b->state(), TCloseButton::State::Pressed);
-    const QImage pressed = b->grab().toImage();
-    EXPECT_NE(normal, highlighted);
-    EXPECT_NE(highlighted, pressed);
-    EXPECT_NE(normal, pressed);
-
-    // Released away from the button: no click.
-    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(60, 40));
-    EXPECT_EQ(clicks, 0);
-    EXPECT_EQ(b->state(), TCloseButton::State::Normal);
-
-    QTest::mousePress(b, Qt::LeftButton, {}, QPoint(5, 5));
-    QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(b->state(), TCloseButton::State::Highlighted);
-
-    QEvent leave(QEvent::Leave);
-    QApplication::sendEvent(b, &leave);
-    EXPECT_EQ(b->state(), TCloseButton::State::Normal);
 }

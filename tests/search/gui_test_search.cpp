@@ -1,6 +1,6 @@
 // The keyword search window: its reset on creation and on every showing, the trimmed keyword.
 #include "Dialogs.h"
-#include "WindowParts.h"
+#include "PictureButton.h"
 #include "uSearchTxt.h"
 
 #include <gtest/gtest.h>

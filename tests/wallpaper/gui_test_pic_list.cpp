@@ -2,8 +2,8 @@
 #include "wallpaper_fixture.h"
 
 #include "Dialogs.h"
+#include "PictureButton.h"
 #include "PictureFiles.h"
-#include "WindowParts.h"
 #include "uGlobal.h"
 #include "uPicSel.h"
 

@@ -1,7 +1,7 @@
 // The transparency setting: its file, its window and the colour of the boxes.
 #include "wallpaper_fixture.h"
 
-#include "WindowParts.h"
+#include "PictureButton.h"
 #include "uGlobal.h"
 #include "uSetTrans.h"
 
