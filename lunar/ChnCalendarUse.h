@@ -26,7 +26,9 @@ void CalcChnCal(TChnCal &record, tdt::TDateTime date);
 
 // ---- Eras and festivals ----
 
-// "[dynasty]title name reign-title N年" for a civil year -2069 ... 1948, else "".
+// "[dynasty]title name reign-title N年" for a civil year -2069 ... 1948, else "";
+// N counts the years of the reign title, also those under an earlier ruler,
+// and its first year is "元".
 std::string EraTextOf(int year);
 // Field n (from 1) of a separated text, trimmed; "" when there are fewer.
 // With skipEmpty, fields that are empty after trimming are not counted.
