@@ -188,6 +188,12 @@ bool DateToLunar(tdt::TDateTime date, int &lunarYear, int &lunarMonth, int &luna
     return DecodeCivilDate(date, y, m, d) && SolarToLunar(y, m, d, lunarYear, lunarMonth, lunarDay, isLeap);
 }
 
+bool LunarToDate(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, tdt::TDateTime &date)
+{
+    int y, m, d;
+    return LunarToSolar(lunarYear, lunarMonth, lunarDay, isLeap, y, m, d) && tdt::TryEncodeDate(y, m, d, date);
+}
+
 void CalcChnCal(TChnCal &record, tdt::TDateTime date)
 {
     record.Date = date;

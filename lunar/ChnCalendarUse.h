@@ -40,3 +40,6 @@ std::string_view HolidayOf(tdt::TDateTime date);
 std::string_view CnHolidayOf(int lunarMonth, int lunarDay, tdt::TDateTime date);
 // SolarToLunar of the date's civil date.
 bool DateToLunar(tdt::TDateTime date, int &lunarYear, int &lunarMonth, int &lunarDay, bool &isLeap);
+// The date of a lunar date by LunarToSolar; fails also for the Julian leap days
+// that a date-time does not hold (29 February of 100, 200, 300, 500 ... 1500).
+bool LunarToDate(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, tdt::TDateTime &date);

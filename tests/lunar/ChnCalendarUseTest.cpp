@@ -194,6 +194,30 @@ TEST(Festivals, DateToLunarLeavesOutputsOnFailure)
     EXPECT_EQ(ly * 10000 + lm * 100 + ld, 20240101);
 }
 
+struct Civil {
+    int y, m, d;
+};
+struct ToDateCase {
+    int ly, lm, ld;
+    bool leap;
+    Civil date; // {} when there is none
+};
+class LunarToDateTest : public testing::TestWithParam<ToDateCase> {};
+TEST_P(LunarToDateTest, GivesTheDateOrLeavesItAsItWas)
+{
+    const auto &p = GetParam();
+    tdt::TDateTime date = -7;
+    ASSERT_EQ(LunarToDate(p.ly, p.lm, p.ld, p.leap, date), p.date.y != 0);
+    EXPECT_EQ(date, p.date.y != 0 ? Date(p.date.y, p.date.m, p.date.d) : -7);
+}
+// Julian 29 February 1500 is lunar 1500-2-1; a date-time has no such day.
+INSTANTIATE_TEST_SUITE_P(Dates, LunarToDateTest,
+                         testing::Values(ToDateCase{2024, 1, 1, false, {2024, 2, 10}},
+                                         ToDateCase{2023, 2, 1, true, {2023, 3, 22}},
+                                         ToDateCase{2023, 1, 30, false, {}}, ToDateCase{2023, 3, 1, true, {}},
+                                         ToDateCase{1500, 2, 2, false, {1500, 3, 1}},
+                                         ToDateCase{1500, 2, 1, false, {}}));
+
 // ---- Day record ----
 
 struct Texts {
