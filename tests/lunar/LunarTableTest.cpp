@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <vector>
 #include <sys/wait.h>
+#include <vector>
 
 namespace {
 
