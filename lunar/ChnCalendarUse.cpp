@@ -16,6 +16,9 @@ static_assert(std::size(EraTable) == 529);
 
 struct EraRow {
     int first = 0;
+    // Years of the reign title counted before the row: a title carried on by a
+    // later ruler goes on counting.
+    int carried = 0;
     std::string dynasty, title, name, reignTitle;
 };
 
@@ -32,8 +35,8 @@ const std::vector<EraRow> &EraRows()
         std::vector<EraRow> out;
         out.reserve(std::size(EraTable));
         for (const char *row : EraTable)
-            out.push_back({ToInt(GetField(row, ",", 1, false)), GetField(row, ",", 4, false),
-                           GetField(row, ",", 5, false), GetField(row, ",", 6, false),
+            out.push_back({ToInt(GetField(row, ",", 1, false)), ToInt(GetField(row, ",", 3, false)),
+                           GetField(row, ",", 4, false), GetField(row, ",", 5, false), GetField(row, ",", 6, false),
                            GetField(row, ",", 7, false)});
         return out;
     }();
@@ -107,7 +110,8 @@ std::string EraTextOf(int year)
     for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
         const EraRow &r = rows[i];
         if (r.first <= year && rows[i + 1].first > year) {
-            const std::string count = year == r.first ? "元" : std::to_string(year - r.first + 1);
+            const int n = year - r.first + 1 + r.carried;
+            const std::string count = n == 1 ? "元" : std::to_string(n);
             return "[" + r.dynasty + "]" + r.title + " " + r.name + " " + r.reignTitle + count + "年";
         }
     }
@@ -182,6 +186,12 @@ bool DateToLunar(tdt::TDateTime date, int &lunarYear, int &lunarMonth, int &luna
 {
     int y, m, d;
     return DecodeCivilDate(date, y, m, d) && SolarToLunar(y, m, d, lunarYear, lunarMonth, lunarDay, isLeap);
+}
+
+bool LunarToDate(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, tdt::TDateTime &date)
+{
+    int y, m, d;
+    return LunarToSolar(lunarYear, lunarMonth, lunarDay, isLeap, y, m, d) && tdt::TryEncodeDate(y, m, d, date);
 }
 
 void CalcChnCal(TChnCal &record, tdt::TDateTime date)

@@ -26,7 +26,9 @@ void CalcChnCal(TChnCal &record, tdt::TDateTime date);
 
 // ---- Eras and festivals ----
 
-// "[dynasty]title name reign-title N年" for a civil year -2069 ... 1948, else "".
+// "[dynasty]title name reign-title N年" for a civil year -2069 ... 1948, else "";
+// N counts the years of the reign title, also those under an earlier ruler,
+// and its first year is "元".
 std::string EraTextOf(int year);
 // Field n (from 1) of a separated text, trimmed; "" when there are fewer.
 // With skipEmpty, fields that are empty after trimming are not counted.
@@ -38,3 +40,6 @@ std::string_view HolidayOf(tdt::TDateTime date);
 std::string_view CnHolidayOf(int lunarMonth, int lunarDay, tdt::TDateTime date);
 // SolarToLunar of the date's civil date.
 bool DateToLunar(tdt::TDateTime date, int &lunarYear, int &lunarMonth, int &lunarDay, bool &isLeap);
+// The date of a lunar date by LunarToSolar; fails also for the Julian leap days
+// that a date-time does not hold (29 February of 100, 200, 300, 500 ... 1500).
+bool LunarToDate(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, tdt::TDateTime &date);

@@ -1,5 +1,6 @@
 #include "CnCalendar.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <climits>
@@ -335,12 +336,72 @@ bool IsCivilDate(int year, int month, int day)
         && CalendarKind(year, month, day) != 0;
 }
 
+// DayNumberToDate, also for 1 January of year 1, whose day number is -1.
+bool CivilDateOf(int dayNumber, int &year, int &month, int &day)
+{
+    if (dayNumber == -1) {
+        year = month = day = 1;
+        return true;
+    }
+    return DayNumberToDate(dayNumber, year, month, day);
+}
+
+// A bounded binary search over the civil days of the lunar year and the next.
+// The forward conversion takes the start of each lunar year from it, so it is
+// kept for that; for other days it can miss those of the years whose months
+// run out of order.
+bool SearchLunarDate(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int &year, int &month, int &day)
+{
+    if (lunarMonth < 1 || lunarMonth > 12 || lunarDay < 1 || lunarDay > 30)
+        return false;
+    if (isLeap && LeapMonthOf(lunarYear) != lunarMonth)
+        return false;
+    int lo = DayNumber(lunarYear, 1, 1);
+    int hi = DayNumber(lunarYear + 1, 12, 31);
+    int trackedYear = lunarYear;
+    int previousMonth = 0;
+    int direction = 0;
+    bool nudge = false;
+    int probes = 0;
+    while (hi > lo) {
+        if (++probes > 100)
+            return false;
+        const int mid = (lo + hi) / 2 + (nudge ? 1 : 0);
+        if (hi - lo == 1)
+            nudge = true;
+        int y, m, d, lm, ld;
+        bool lp;
+        if (!DayNumberToDate(mid, y, m, d) || !SolarToLunarMonthDay(y, m, d, lm, ld, lp))
+            return false;
+        if (direction > 0 && lm < previousMonth)
+            ++trackedYear;
+        else if (direction < 0 && lm > previousMonth)
+            --trackedYear;
+        const int cmp = CompareLunarDates(trackedYear, lm, ld, lp, lunarYear, lunarMonth, lunarDay, isLeap);
+        if (cmp == 0) {
+            year = y;
+            month = m;
+            day = d;
+            return true;
+        }
+        if (cmp < 0) {
+            lo = mid;
+            direction = 1;
+        } else {
+            hi = mid;
+            direction = -1;
+        }
+        previousMonth = lm;
+    }
+    return false;
+}
+
 constexpr int kNoNewYear = INT_MIN;
 
 int ComputeLunarNewYear(int lunarYear)
 {
     int y, m, d;
-    return LunarToSolar(lunarYear, 1, 1, false, y, m, d) ? DayNumber(y, m, d) : kNoNewYear;
+    return SearchLunarDate(lunarYear, 1, 1, false, y, m, d) ? DayNumber(y, m, d) : kNoNewYear;
 }
 
 constinit YearCache<int> g_newYears;
@@ -538,47 +599,37 @@ bool SolarToLunar(int year, int month, int day, int &lunarYear, int &lunarMonth,
 
 bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int &year, int &month, int &day)
 {
-    if (lunarMonth < 1 || lunarMonth > 12 || lunarDay < 1 || lunarDay > 30)
+    if (lunarYear < 0 || lunarYear > LunarLastYear || lunarMonth < 1 || lunarMonth > 12 || lunarDay < 1
+        || lunarDay > 30)
         return false;
-    if (isLeap && LeapMonthOf(lunarYear) != lunarMonth)
+    const int leapMonth = LeapMonthOf(lunarYear);
+    if (isLeap && leapMonth != lunarMonth)
         return false;
-    int lo = DayNumber(lunarYear, 1, 1);
-    int hi = DayNumber(lunarYear + 1, 12, 31);
-    int trackedYear = lunarYear;
-    int previousMonth = 0;
-    int direction = 0;
-    bool nudge = false;
-    int probes = 0;
-    while (hi > lo) {
-        if (++probes > 100)
-            return false;
-        const int mid = (lo + hi) / 2 + (nudge ? 1 : 0);
-        if (hi - lo == 1)
-            nudge = true;
-        int y, m, d, lm, ld;
+    // Start from where the day would lie with months of mean length and look
+    // outwards; from 1900 to 2100 that place is at most two days off.
+    int newYear;
+    if (!LunarNewYearDayNumber(lunarYear, newYear))
+        newYear = DayNumber(lunarYear, 2, 5);
+    const int monthsBefore = lunarMonth - 1 + (leapMonth > 0 && (leapMonth < lunarMonth || isLeap) ? 1 : 0);
+    const int guess = newYear + int(std::lround(monthsBefore * 29.530588)) + lunarDay - 1;
+    // A lunar year's days lie in its civil year and the next.
+    const int lo = std::max(DayNumber(lunarYear, 1, 1), DayNumber(1, 1, 1));
+    const int hi = std::min(DayNumber(lunarYear + 1, 12, 31), DayNumber(LunarLastYear, 12, 31));
+    auto found = [&](int dayNumber) {
+        int y, m, d, ly, lm, ld;
         bool lp;
-        if (!DayNumberToDate(mid, y, m, d) || !SolarToLunarMonthDay(y, m, d, lm, ld, lp))
+        if (dayNumber < lo || dayNumber > hi || !CivilDateOf(dayNumber, y, m, d)
+            || !SolarToLunar(y, m, d, ly, lm, ld, lp) || ly != lunarYear || lm != lunarMonth || ld != lunarDay
+            || lp != isLeap)
             return false;
-        if (direction > 0 && lm < previousMonth)
-            ++trackedYear;
-        else if (direction < 0 && lm > previousMonth)
-            --trackedYear;
-        const int cmp = CompareLunarDates(trackedYear, lm, ld, lp, lunarYear, lunarMonth, lunarDay, isLeap);
-        if (cmp == 0) {
-            year = y;
-            month = m;
-            day = d;
+        year = y;
+        month = m;
+        day = d;
+        return true;
+    };
+    for (int k = 0; guess - k >= lo || guess + k <= hi; ++k)
+        if (found(guess - k) || (k > 0 && found(guess + k)))
             return true;
-        }
-        if (cmp < 0) {
-            lo = mid;
-            direction = 1;
-        } else {
-            hi = mid;
-            direction = -1;
-        }
-        previousMonth = lm;
-    }
     return false;
 }
 

@@ -44,6 +44,11 @@ int LunarMonthOf(int year, int month, int day);
 // Fail for years outside -849 ... 2100 and for days that are no civil date.
 bool SolarToLunarMonthDay(int year, int month, int day, int &lunarMonth, int &lunarDay, bool &isLeap);
 bool SolarToLunar(int year, int month, int day, int &lunarYear, int &lunarMonth, int &lunarDay, bool &isLeap);
+// The civil date of a lunar date whose day lies in the civil years 1 ... 2100
+// (lunar years 0 ... 2100). Fails for a lunar day that does not exist: a leap
+// month the year lacks, day 30 of a 29-day month. Where two civil days share a
+// lunar date (some years of 9 ... 23 and 237 ... 239), gives the one nearer the
+// day's usual place in the year.
 bool LunarToSolar(int lunarYear, int lunarMonth, int lunarDay, bool isLeap, int &year, int &month, int &day);
 // -1, 0 or 1; a leap month comes after the ordinary month of its number.
 int CompareLunarDates(int year1, int month1, int day1, bool leap1, int year2, int month2, int day2, bool leap2);

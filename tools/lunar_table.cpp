@@ -1,5 +1,6 @@
 // lunar-table FROM [TO]: one line per civil day with the lunar calendar's
 // numbers and texts, tab-separated.
+// lunar-table --lunar YEAR MONTH DAY [leap]: the civil date of a lunar day.
 #include "ChnCalendarUse.h"
 #include "CnCalendar.h"
 
@@ -9,7 +10,49 @@
 
 namespace {
 
-constexpr const char *kUsage = "usage: lunar-table FROM [TO]  (dates YYYY-MM-DD, years 1 ... 2100)\n";
+constexpr const char *kUsage = "usage: lunar-table FROM [TO] | lunar-table --lunar YEAR MONTH DAY [leap]  "
+                               "(dates YYYY-MM-DD, civil years 1 ... 2100)\n";
+
+// A number of plain decimal digits within [min, max].
+bool ParseNumber(std::string_view text, int min, int max, int &value)
+{
+    if (text.empty() || text.size() > 4)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return value >= min && value <= max;
+}
+
+// Exit status 0 with the civil date, 1 for a lunar day that does not exist
+// or lies outside the civil years, 2 for bad arguments.
+int PrintCivilDate(int argc, char **argv)
+{
+    int ly, lm, ld;
+    if (argc < 5 || argc > 6 || !ParseNumber(argv[2], 0, LunarLastYear, ly) || !ParseNumber(argv[3], 1, 12, lm)
+        || !ParseNumber(argv[4], 1, 30, ld) || (argc == 6 && std::string_view(argv[5]) != "leap")) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const bool leap = argc == 6;
+    int y, m, d;
+    if (LunarToSolar(ly, lm, ld, leap, y, m, d)) {
+        std::printf("%04d-%02d-%02d\n", y, m, d);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    const char *month = leap ? "leap month" : "month";
+    if (leap && LeapMonthOf(ly) != lm)
+        std::fprintf(stderr, "lunar-table: lunar year %d has no leap month %d\n", ly, lm);
+    else if (ld == 30 && LunarToSolar(ly, lm, 29, leap, y, m, d) && !(y == LunarLastYear && m == 12 && d == 31))
+        std::fprintf(stderr, "lunar-table: %s %d of lunar year %d has 29 days\n", month, lm, ly);
+    else
+        std::fprintf(stderr, "lunar-table: %s %d day %d of lunar year %d lies outside the civil years 1 ... %d\n",
+                     month, lm, ld, ly, LunarLastYear);
+    return 1;
+}
 
 bool ParseDate(std::string_view text, tdt::TDateTime &out)
 {
@@ -34,6 +77,8 @@ bool ParseDate(std::string_view text, tdt::TDateTime &out)
 
 int main(int argc, char **argv)
 {
+    if (argc >= 2 && std::string_view(argv[1]) == "--lunar")
+        return PrintCivilDate(argc, argv);
     tdt::TDateTime from = 0, to = 0;
     if (argc < 2 || argc > 3 || !ParseDate(argv[1], from) || !ParseDate(argc == 3 ? argv[2] : argv[1], to)
         || to < from) {

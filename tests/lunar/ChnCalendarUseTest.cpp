@@ -58,7 +58,7 @@ TEST(EraTable, HasTheQuotedRowsInTheirPlaces)
     EXPECT_EQ(rows[2], "-2014,25,0,夏,太康,,太康");
     EXPECT_EQ(rows[525], "1875,34,0,清,德宗,爱新觉罗载湉,光绪");
     EXPECT_EQ(rows[526], "1909,3,0,清,,爱新觉罗溥仪,宣统");
-    EXPECT_EQ(rows[527], "1911,37,0,近、现代,中华民国,,民国");
+    EXPECT_EQ(rows[527], "1912,37,0,近、现代,中华民国,,民国");
     EXPECT_EQ(rows[528], "1949,9999,1948,当代,中国,,公历");
 
     std::vector<std::string> carried, fallsBackAfter;
@@ -100,13 +100,31 @@ INSTANTIATE_TEST_SUITE_P(Years, EraTextOfTest,
                                          EraCase{465, "[南朝/宋]明帝 刘彧 泰始元年"},
                                          EraCase{560, "[南朝/陈]文帝 陈蒨 天嘉元年"},
                                          EraCase{589, "[隋]文帝 杨坚 开皇9年"},
-                                         EraCase{942, "[五代/晋]出帝 石重贵 天福元年"},
-                                         EraCase{1278, "[元]世祖 孛儿只斤·忽必烈 至元8年"},
+                                         EraCase{942, "[五代/晋]出帝 石重贵 天福7年"},
+                                         EraCase{1278, "[元]世祖 孛儿只斤·忽必烈 至元15年"},
                                          EraCase{1735, "[清]世宗 爱新觉罗胤禛 雍正13年"},
                                          EraCase{1736, "[清]高宗 爱新觉罗弘历 乾隆元年"},
                                          EraCase{1909, "[清] 爱新觉罗溥仪 宣统元年"},
-                                         EraCase{1948, "[近、现代]中华民国  民国38年"}, EraCase{1949, ""},
+                                         EraCase{1948, "[近、现代]中华民国  民国37年"}, EraCase{1949, ""},
                                          EraCase{-2070, ""}, EraCase{2024, ""}));
+
+// A reign title carried on by a later ruler goes on counting its years; the
+// republic's count starts in 1912, the last year of 宣统 being 1911.
+INSTANTIATE_TEST_SUITE_P(CarriedCounts, EraTextOfTest,
+                         testing::Values(EraCase{904, "[唐]昭宗 李晔 天佑元年"},
+                                         EraCase{905, "[唐]昭宣帝 李祝 天佑2年"},
+                                         EraCase{906, "[唐]昭宣帝 李祝 天佑3年"},
+                                         EraCase{913, "[五代/梁]末帝 朱友贞 乾化3年"},
+                                         EraCase{936, "[五代/晋]高祖 石敬瑭 天福元年"},
+                                         EraCase{942, "[五代/晋]出帝 石重贵 天福7年"},
+                                         EraCase{959, "[五代/周]恭帝 郭宗训 显德6年"},
+                                         EraCase{1278, "[元]世祖 孛儿只斤·忽必烈 至元15年"},
+                                         EraCase{1294, "[元]世祖 孛儿只斤·忽必烈 至元31年"},
+                                         EraCase{1910, "[清] 爱新觉罗溥仪 宣统2年"},
+                                         EraCase{1911, "[清] 爱新觉罗溥仪 宣统3年"},
+                                         EraCase{1912, "[近、现代]中华民国  民国元年"},
+                                         EraCase{1913, "[近、现代]中华民国  民国2年"},
+                                         EraCase{1948, "[近、现代]中华民国  民国37年"}, EraCase{1949, ""}));
 
 // ---- Festivals ----
 
@@ -175,6 +193,30 @@ TEST(Festivals, DateToLunarLeavesOutputsOnFailure)
     ASSERT_TRUE(DateToLunar(Date(2024, 2, 10) + 0.75, ly, lm, ld, leap));
     EXPECT_EQ(ly * 10000 + lm * 100 + ld, 20240101);
 }
+
+struct Civil {
+    int y, m, d;
+};
+struct ToDateCase {
+    int ly, lm, ld;
+    bool leap;
+    Civil date; // {} when there is none
+};
+class LunarToDateTest : public testing::TestWithParam<ToDateCase> {};
+TEST_P(LunarToDateTest, GivesTheDateOrLeavesItAsItWas)
+{
+    const auto &p = GetParam();
+    tdt::TDateTime date = -7;
+    ASSERT_EQ(LunarToDate(p.ly, p.lm, p.ld, p.leap, date), p.date.y != 0);
+    EXPECT_EQ(date, p.date.y != 0 ? Date(p.date.y, p.date.m, p.date.d) : -7);
+}
+// Julian 29 February 1500 is lunar 1500-2-1; a date-time has no such day.
+INSTANTIATE_TEST_SUITE_P(Dates, LunarToDateTest,
+                         testing::Values(ToDateCase{2024, 1, 1, false, {2024, 2, 10}},
+                                         ToDateCase{2023, 2, 1, true, {2023, 3, 22}},
+                                         ToDateCase{2023, 1, 30, false, {}}, ToDateCase{2023, 3, 1, true, {}},
+                                         ToDateCase{1500, 2, 2, false, {1500, 3, 1}},
+                                         ToDateCase{1500, 2, 1, false, {}}));
 
 // ---- Day record ----
 

@@ -303,6 +303,88 @@ INSTANTIATE_TEST_SUITE_P(Dates, LunarToSolarTest,
                                          ToSolarCase{2024, 13, 1, false, false, {}},
                                          ToSolarCase{2024, 1, 31, false, false, {}}));
 
+INSTANTIATE_TEST_SUITE_P(EveryLunarDay, LunarToSolarTest,
+                         testing::Values(ToSolarCase{2023, 2, 30, false, true, {2023, 3, 21}},
+                                         ToSolarCase{2023, 2, 29, true, true, {2023, 4, 19}},
+                                         ToSolarCase{2023, 2, 30, true, false, {}},
+                                         ToSolarCase{2033, 11, 1, true, true, {2033, 12, 22}},
+                                         ToSolarCase{2033, 11, 29, true, true, {2034, 1, 19}},
+                                         ToSolarCase{2023, 12, 30, false, true, {2024, 2, 9}},
+                                         ToSolarCase{1924, 2, 30, false, true, {1924, 4, 3}},
+                                         ToSolarCase{2018, 9, 30, false, true, {2018, 11, 7}},
+                                         ToSolarCase{1582, 9, 18, false, true, {1582, 10, 4}},
+                                         ToSolarCase{1582, 9, 19, false, true, {1582, 10, 15}},
+                                         ToSolarCase{0, 11, 19, false, true, {1, 1, 1}},
+                                         ToSolarCase{0, 11, 18, false, false, {}},
+                                         ToSolarCase{2100, 12, 1, false, true, {2100, 12, 31}},
+                                         ToSolarCase{2100, 12, 2, false, false, {}},
+                                         ToSolarCase{2101, 1, 1, false, false, {}},
+                                         ToSolarCase{-1, 1, 1, false, false, {}},
+                                         ToSolarCase{2024, 0, 1, false, false, {}},
+                                         ToSolarCase{2024, 1, 0, false, false, {}}));
+
+TEST(Conversion, LunarToSolarGivesBackEveryDay1900To2100)
+{
+    for (int n = DayNumber(1900, 1, 1); n <= DayNumber(2100, 12, 31); ++n) {
+        int y, m, d, ly, lm, ld, y2, m2, d2;
+        bool leap;
+        ASSERT_TRUE(DayNumberToDate(n, y, m, d));
+        ASSERT_TRUE(SolarToLunar(y, m, d, ly, lm, ld, leap));
+        ASSERT_TRUE(LunarToSolar(ly, lm, ld, leap, y2, m2, d2)) << y << '-' << m << '-' << d;
+        ASSERT_EQ(DayNumber(y2, m2, d2), n) << y << '-' << m << '-' << d;
+    }
+}
+
+// In the years of 9-23 and 237-239 the calendar's lunar year turns twice or
+// not at all, so two civil days may share a lunar date: either will do.
+TEST(Conversion, LunarToSolarFindsADayOfTheLunarDateInHistory)
+{
+    for (int n = DayNumber(1, 1, 1); n < DayNumber(1900, 1, 1); ++n) {
+        int y, m, d, ly, lm, ld, y2, m2, d2, ly2, lm2, ld2;
+        bool leap, leap2;
+        if (n == -1)
+            y = m = d = 1;
+        else
+            ASSERT_TRUE(DayNumberToDate(n, y, m, d));
+        ASSERT_TRUE(SolarToLunar(y, m, d, ly, lm, ld, leap));
+        ASSERT_TRUE(LunarToSolar(ly, lm, ld, leap, y2, m2, d2)) << y << '-' << m << '-' << d;
+        if ((ly >= 9 && ly <= 23) || (ly >= 237 && ly <= 239)) {
+            ASSERT_TRUE(SolarToLunar(y2, m2, d2, ly2, lm2, ld2, leap2));
+            ASSERT_EQ(CompareLunarDates(ly, lm, ld, leap, ly2, lm2, ld2, leap2), 0) << y << '-' << m << '-' << d;
+        } else {
+            ASSERT_EQ(DayNumber(y2, m2, d2), n) << y << '-' << m << '-' << d;
+        }
+    }
+}
+
+// Day 30 exists exactly in the months whose 29th is followed by a 30th, a
+// leap month exactly where the table has one.
+TEST(Conversion, LunarToSolarRefusesTheDaysThatDoNotExist)
+{
+    for (int ly = 1900; ly < 2100; ++ly) {
+        for (int lm = 1; lm <= 12; ++lm) {
+            for (bool leap : {false, true}) {
+                int y, m, d;
+                const bool hasMonth = LunarToSolar(ly, lm, 1, leap, y, m, d);
+                ASSERT_EQ(hasMonth, !leap || LeapMonthOf(ly) == lm) << ly << ' ' << lm;
+                if (!hasMonth)
+                    continue;
+                ASSERT_TRUE(LunarToSolar(ly, lm, 29, leap, y, m, d));
+                int nextY, nextM, nextD, ly2, lm2, ld2;
+                bool leap2;
+                ASSERT_TRUE(DayNumberToDate(DayNumber(y, m, d) + 1, nextY, nextM, nextD));
+                ASSERT_TRUE(SolarToLunar(nextY, nextM, nextD, ly2, lm2, ld2, leap2));
+                int y30 = -7, m30 = -7, d30 = -7;
+                ASSERT_EQ(LunarToSolar(ly, lm, 30, leap, y30, m30, d30), ld2 == 30) << ly << ' ' << lm;
+                if (ld2 == 30)
+                    EXPECT_EQ(DayNumber(y30, m30, d30), DayNumber(nextY, nextM, nextD));
+                else
+                    EXPECT_EQ(y30 + m30 + d30, -21);
+            }
+        }
+    }
+}
+
 TEST(Conversion, CompareLunarDatesPutsTheLeapMonthAfterItsNumber)
 {
     EXPECT_EQ(CompareLunarDates(2023, 2, 30, false, 2023, 2, 1, true), -1);
