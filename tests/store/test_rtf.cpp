@@ -197,6 +197,42 @@ TEST(RtfWriter, LatinFacesUseTheWesternCodePage)
     EXPECT_EQ(LookOf(doc), readRtf(rtf));
 }
 
+// Text and the bytes of its font's code page, both ways.
+struct CodePageCase {
+    const char *face;
+    int charset;
+    const char *text; // UTF-8
+    const char *bytes; // as written between the formatting words
+};
+
+const CodePageCase kCodePages[] = {
+    {"宋体", 134, "今天是 2010年6月1日(二)",
+     "\\'bd\\'f1\\'cc\\'ec\\'ca\\'c7 2010\\'c4\\'ea6\\'d4\\'c21\\'c8\\'d5(\\'b6\\'fe)"},
+    {"宋体", 134, "√×█", "\\'a1\\'cc\\'a1\\'c1\\'a8\\'80"},
+    {"宋体", 134, "한", "\\u-10916?"}, // not in GBK
+    {"Arial", 0, "café€", "caf\\'e9\\'80"},
+    {"Arial", 204, "Привет", "\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2"},
+    {"Arial", 161, "αβγ", "\\'e1\\'e2\\'e3"},
+};
+
+TEST(RtfCodePages, TextAndBytesBothWays)
+{
+    for (const CodePageCase &c : kCodePages) {
+        SCOPED_TRACE(c.text);
+        QTextCharFormat f;
+        f.setFontFamilies({u8(c.face)});
+        f.setProperty(rtf::CharsetProperty, c.charset);
+        QTextDocument doc;
+        build(doc, {{{u8(c.text), f}}});
+        const QByteArray written = rtf::Write(doc);
+        EXPECT_TRUE(written.contains(QByteArray(" ") + c.bytes + "\\par")) << written.constData();
+
+        const QByteArray read = QByteArray("{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset")
+                                + QByteArray::number(c.charset) + " X;}}\\f0 " + c.bytes + "\\par}";
+        EXPECT_EQ(plainOf(read), u8(c.text));
+    }
+}
+
 // --- documents of the Windows control ----------------------------------------------
 
 TEST(RtfReader, ReadsAWeekNoteOfTheWindowsControl)
