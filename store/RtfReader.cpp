@@ -278,7 +278,6 @@ private:
         if (skipFallback())
             return;
         if (ignorable && kw != Kw::Ud) {
-            flushBytes();
             m_cur.dest = Dest::Skip;
             return;
         }
@@ -288,26 +287,21 @@ private:
         case Kw::Rtf:
             return;
         case Kw::FontTable:
-            flushBytes();
             s.dest = s.dest == Dest::Skip ? Dest::Skip : Dest::FontTable;
             m_fontEntry = -1;
             return;
         case Kw::ColorTable:
-            flushBytes();
             s.dest = s.dest == Dest::Skip ? Dest::Skip : Dest::ColorTable;
             m_colorAcc = {-1, -1, -1};
             return;
         case Kw::SkipDest:
-            flushBytes();
             s.dest = Dest::Skip;
             return;
         case Kw::Upr:
-            flushBytes();
             s.uprDest = s.dest;
             s.dest = Dest::Skip;
             return;
         case Kw::Ud:
-            flushBytes();
             s.dest = s.uprDest;
             return;
         case Kw::Ansi:
@@ -325,7 +319,6 @@ private:
             return;
         case Kw::AnsiCpg:
             if (hasParam && param > 0 && param < 100000) {
-                flushBytes();
                 m_docCp = param;
                 m_cpSet = true;
             }
@@ -334,7 +327,6 @@ private:
             m_deff = param;
             return;
         case Kw::F:
-            flushBytes();
             if (s.dest == Dest::FontTable) {
                 finishFontName();
                 m_fontEntry = param;
@@ -418,7 +410,6 @@ private:
             s.props.strike = !hasParam || param != 0;
             return;
         case Kw::Hidden:
-            flushBytes();
             s.hidden = !hasParam || param != 0;
             return;
         case Kw::Cf:
@@ -445,7 +436,6 @@ private:
             symbolIn(info->ch);
             return;
         case Kw::U: {
-            flushBytes();
             const int v = param < 0 ? param + 65536 : param;
             if (v > 0 && v <= 0xFFFF)
                 appendChar(char16_t(v));
