@@ -13,11 +13,24 @@
 namespace rtf {
 namespace {
 
-// The converter name of a code page, looked up once.
-QByteArray converterName(int cp)
+QString decodeOnce(const QByteArray &name, QByteArrayView bytes)
+{
+    // Stateless: a sequence cut off at the end reads as a replacement character.
+    QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
+    return decoder.decode(bytes);
+}
+
+struct Converter {
+    QByteArray name;
+    bool subForOutside = false; // bytes outside the code page read as U+001A
+    int subByte = -1;           // the byte that does read as U+001A; -1: none
+};
+
+// The converter of a code page, looked up once.
+const Converter &converterFor(int cp)
 {
     static std::mutex lock;
-    static std::unordered_map<int, QByteArray> cache;
+    static std::unordered_map<int, Converter> cache;
     std::lock_guard<std::mutex> guard(lock);
     if (auto it = cache.find(cp); it != cache.end())
         return it->second;
@@ -42,14 +55,22 @@ QByteArray converterName(int cp)
             found = name;
             break;
         }
-    cache.emplace(cp, found);
-    return found;
+    Converter c{found, false, -1};
+    const char outside[] = {char(0x80), char(0xa0), char(0xff)};
+    c.subForOutside = decodeOnce(found, QByteArrayView(outside, 3)).contains(QChar(0x1a));
+    if (c.subForOutside)
+        for (int b = 0; b < 0x80 && c.subByte < 0; ++b) {
+            const char byte = char(b);
+            if (decodeOnce(found, QByteArrayView(&byte, 1)) == QString(QChar(0x1a)))
+                c.subByte = b;
+        }
+    return cache.emplace(cp, c).first->second;
 }
 
 std::unique_ptr<EncodeTable> buildTable(int cp)
 {
     auto table = std::make_unique<EncodeTable>(0x10000, 0);
-    const QByteArray name = converterName(cp);
+    const QByteArray name = converterFor(cp).name;
     // Which high bytes stand alone and which lead a pair.
     std::array<bool, 256> single{};
     for (int b = 0x80; b < 0x100; ++b) {
@@ -131,11 +152,30 @@ int CodePageForCharset(int charset, int ansiCp)
 
 QString Decode(int cp, QByteArrayView bytes)
 {
-    // The converter may keep the name until its first use: it must outlive it.
-    // Stateless: a sequence cut off at the end reads as a replacement character.
-    const QByteArray name = converterName(cp);
-    QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
-    return decoder.decode(bytes);
+    const Converter &c = converterFor(cp);
+    QString text = decodeOnce(c.name, bytes);
+    if (!c.subForOutside || !text.contains(QChar(0x1a)))
+        return text;
+    if (c.subByte < 0)
+        return text.replace(QChar(0x1a), QChar::ReplacementCharacter);
+    // This converter reads bytes outside its code page as the SUB control, as it reads
+    // its own SUB byte: read up to and including each SUB byte on its own, so that only
+    // the last character of a piece is a real SUB, and make the others U+FFFD, as the
+    // other converters give them.
+    text.clear();
+    for (qsizetype from = 0; from < bytes.size();) {
+        const qsizetype sub = bytes.indexOf(char(c.subByte), from);
+        const qsizetype end = sub < 0 ? bytes.size() : sub + 1;
+        QString part = decodeOnce(c.name, bytes.sliced(from, end - from));
+        const bool realSub = sub >= 0 && part.endsWith(QChar(0x1a));
+        if (realSub)
+            part.chop(1);
+        text += part.replace(QChar(0x1a), QChar::ReplacementCharacter);
+        if (realSub)
+            text += QChar(0x1a);
+        from = end;
+    }
+    return text;
 }
 
 const EncodeTable &EncodeTableFor(int cp)

@@ -410,6 +410,10 @@ const ReadCase kReadCases[] = {
     {"HiddenTextIsNotShown", R"({\rtf1 a{\v hidden}b\v c\v0 d})", "abd"},
     {"ListTextIsKept", R"({\rtf1{\pntext\'b7\tab}{\*\pn\pnlvlblt{\pntxtb x}}item})", "·\titem"},
     {"RawGbkBytes", "{\\rtf1\\ansi\\ansicpg936 \xc4\xe3\xba\xc3}", "你好"},
+    // Bytes outside the font's code page read as U+FFFD, and so does a lead byte
+    // whose second byte is a control byte.
+    {"BytesOutsideShiftJis", R"({\rtf1\ansi{\fonttbl{\f0\fcharset128 X;}}\f0 \'82\'a0\'80\'a0\'81\'7f!})",
+     "あ\uFFFD\uFFFD\uFFFD!"},
     {"TrailByteWrittenRaw", "{\\rtf1\\ansi\\ansicpg950{\\fonttbl{\\f0\\fcharset136 M;}}\\f0 \\'c1c}", "繁"},
     {"InvalidHexIsDropped", R"({\rtf1 a\'zzb\'4})", "azzb4"},
     {"TextAfterTheDocumentIgnored", R"({\rtf1 a}b{c})", "a"},
