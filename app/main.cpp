@@ -1,11 +1,11 @@
 // Start-up: the data module first, then the main window, then the other windows.
-#include "FirstPaint.h"
 #include "FontMap.h"
 #include "MainHooks.h"
 #include "uDM.h"
 #include "uMain.h"
 
 #include "Dialogs.h"
+#include "FirstPaint.h"
 #include "SingleInstance.h"
 #include "WindowFront.h"
 #include "uGlobal.h"

@@ -1,35 +1,23 @@
 #pragma once
 // Two benchmarks fill a throw-away notes database with notes as users write them.
 #include "NoteBox.h"
+#include "NoteText.h"
 #include "TDateTime.h"
 #include "uGlobal.h"
 
-#include <QColor>
 #include <QString>
-#include <QTextCharFormat>
 #include <QTextCursor>
 
 #include <sqlite3.h>
 
 namespace bench {
 
-// A day's note as users write them: a few lines, some ticked, some in colour, ~300-900 bytes.
+// A day's note as users write them, in a note box.
 inline QByteArray realisticNote(TNoteBox &box, int day)
 {
     box.SetTextEmpty();
     QTextCursor c(box.document());
-    const char *lines[] = {"09:30 周例会，准备上周的数据", "给印刷厂打电话确认交货时间", "√ 交水电费",
-                           "下午 3 点 牙医", "× 取快递（改到明天）", "买菜：西红柿、鸡蛋、青菜", "回复客户的邮件 re: 报价单"};
-    const int n = 2 + day % 5;
-    for (int i = 0; i < n; ++i) {
-        QTextCharFormat f;
-        if ((day + i) % 4 == 0)
-            f.setForeground(QColor(255, 0, 0));
-        if ((day + i) % 5 == 0)
-            f.setFontWeight(QFont::Bold);
-        c.insertText(QString::fromUtf8(lines[(day + i) % 7]), f);
-        c.insertBlock();
-    }
+    writeNote(c, day);
     return box.RtfContent();
 }
 

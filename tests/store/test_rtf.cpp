@@ -197,6 +197,42 @@ TEST(RtfWriter, LatinFacesUseTheWesternCodePage)
     EXPECT_EQ(LookOf(doc), readRtf(rtf));
 }
 
+// Text and the bytes of its font's code page, both ways.
+struct CodePageCase {
+    const char *face;
+    int charset;
+    const char *text; // UTF-8
+    const char *bytes; // as written between the formatting words
+};
+
+const CodePageCase kCodePages[] = {
+    {"宋体", 134, "今天是 2010年6月1日(二)",
+     "\\'bd\\'f1\\'cc\\'ec\\'ca\\'c7 2010\\'c4\\'ea6\\'d4\\'c21\\'c8\\'d5(\\'b6\\'fe)"},
+    {"宋体", 134, "√×█", "\\'a1\\'cc\\'a1\\'c1\\'a8\\'80"},
+    {"宋体", 134, "한", "\\u-10916?"}, // not in GBK
+    {"Arial", 0, "café€", "caf\\'e9\\'80"},
+    {"Arial", 204, "Привет", "\\'cf\\'f0\\'e8\\'e2\\'e5\\'f2"},
+    {"Arial", 161, "αβγ", "\\'e1\\'e2\\'e3"},
+};
+
+TEST(RtfCodePages, TextAndBytesBothWays)
+{
+    for (const CodePageCase &c : kCodePages) {
+        SCOPED_TRACE(c.text);
+        QTextCharFormat f;
+        f.setFontFamilies({u8(c.face)});
+        f.setProperty(rtf::CharsetProperty, c.charset);
+        QTextDocument doc;
+        build(doc, {{{u8(c.text), f}}});
+        const QByteArray written = rtf::Write(doc);
+        EXPECT_TRUE(written.contains(QByteArray(" ") + c.bytes + "\\par")) << written.constData();
+
+        const QByteArray read = QByteArray("{\\rtf1\\ansi\\ansicpg936\\deff0{\\fonttbl{\\f0\\fnil\\fcharset")
+                                + QByteArray::number(c.charset) + " X;}}\\f0 " + c.bytes + "\\par}";
+        EXPECT_EQ(plainOf(read), u8(c.text));
+    }
+}
+
 // --- documents of the Windows control ----------------------------------------------
 
 TEST(RtfReader, ReadsAWeekNoteOfTheWindowsControl)
@@ -374,6 +410,10 @@ const ReadCase kReadCases[] = {
     {"HiddenTextIsNotShown", R"({\rtf1 a{\v hidden}b\v c\v0 d})", "abd"},
     {"ListTextIsKept", R"({\rtf1{\pntext\'b7\tab}{\*\pn\pnlvlblt{\pntxtb x}}item})", "·\titem"},
     {"RawGbkBytes", "{\\rtf1\\ansi\\ansicpg936 \xc4\xe3\xba\xc3}", "你好"},
+    // Bytes outside the font's code page read as U+FFFD, and so does a lead byte
+    // whose second byte is a control byte.
+    {"BytesOutsideShiftJis", R"({\rtf1\ansi{\fonttbl{\f0\fcharset128 X;}}\f0 \'82\'a0\'80\'a0\'81\'7f!})",
+     "あ\uFFFD\uFFFD\uFFFD!"},
     {"TrailByteWrittenRaw", "{\\rtf1\\ansi\\ansicpg950{\\fonttbl{\\f0\\fcharset136 M;}}\\f0 \\'c1c}", "繁"},
     {"InvalidHexIsDropped", R"({\rtf1 a\'zzb\'4})", "azzb4"},
     {"TextAfterTheDocumentIgnored", R"({\rtf1 a}b{c})", "a"},
