@@ -1,7 +1,6 @@
 // Start-up: the data module first, then the main window, then the other windows.
 #include "FirstPaint.h"
 #include "FontMap.h"
-#include "MainHooks.h"
 #include "uDM.h"
 #include "uMain.h"
 

@@ -5,14 +5,20 @@
 #include "Clock.h"
 #include "Dialogs.h"
 #include "FontMap.h"
-#include "MainHooks.h"
 #include "NoteBox.h"
 #include "OpenPage.h"
 #include "SettingsFile.h"
 #include "TImage.h"
-#include "WeekNotes.h"
+#include "WallpaperApply.h"
+#include "WeekBoxes.h"
+#include "loginLock.h"
 #include "uDM.h"
 #include "uGlobal.h"
+#include "uInfoFrm.h"
+#include "uPicSel.h"
+#include "uSearchTxt.h"
+#include "uSetTrans.h"
+#include "untPWSet.h"
 
 #include <QApplication>
 #include <QFile>
@@ -28,8 +34,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
-
-TMainFrm *MainFrm = nullptr;
 
 // The pictures live in this static library; nothing else would pull them in.
 static void initPictures() { Q_INIT_RESOURCE(pics); }
@@ -94,7 +98,6 @@ void TMainFrm::PreloadPictures()
 TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent)
 {
     initPictures();
-    MainFrm = this;
     terminate = [] { QCoreApplication::exit(0); };
     setWindowTitle(QStringLiteral("Tavi桌面记事"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -107,11 +110,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent)
     FormCreate();
 }
 
-TMainFrm::~TMainFrm()
-{
-    if (MainFrm == this)
-        MainFrm = nullptr;
-}
+TMainFrm::~TMainFrm() = default;
 
 bool TMainFrm::FormShown() const { return m_week->FormShown; }
 
@@ -163,7 +162,7 @@ void TMainFrm::buildComposition()
     imgAppToDesk = new TImage(this, QStringLiteral(":/main/apptodesk.png"), false);
     imgAppToDesk->setGeometry(825, 49, 80, 26);
     imgAppToDesk->setCursor(Qt::PointingHandCursor);
-    connect(imgAppToDesk, &TImage::clicked, this, [this] { hooks::AppToDesk(*this); });
+    connect(imgAppToDesk, &TImage::clicked, this, &TMainFrm::imgAppToDeskClick);
 
     // Tool row.
     imgFont = new TImage(this, QStringLiteral(":/main/font.png"), false);
@@ -237,7 +236,7 @@ void TMainFrm::buildComposition()
     imgAddToDesk = new TImage(pnlLeft, QStringLiteral(":/main/addtodesk.png"));
     imgAddToDesk->setGeometry(63, 340, 176, 50);
     imgAddToDesk->setCursor(Qt::PointingHandCursor);
-    connect(imgAddToDesk, &TImage::clicked, this, [this] { hooks::AddToDesk(*this); });
+    connect(imgAddToDesk, &TImage::clicked, this, [this] { ::imgAddToDeskClick(this); });
 
     buildWeekView();
     buildMenus();
@@ -307,7 +306,7 @@ void TMainFrm::buildWeekView()
         l->raise();
 
     pnlRight->installEventFilter(this);
-    m_week = std::make_unique<TWeekNotes>(redt, *DM);
+    m_week = std::make_unique<TWeekBoxes>(redt, *DM);
     connect(m_week.get(), &TWeekNotes::statusChanged, this, [this] { showWeekStatus(m_week->statusText()); });
 }
 
@@ -442,7 +441,7 @@ void TMainFrm::paintEvent(QPaintEvent *)
 
 void TMainFrm::FormCreate()
 {
-    hooks::ResetPictureState();
+    ResetPictureState();
     WeekConList.assign(7, TWeekConList{});
     m_week->WeekLoaded = false;
     m_week->FormShown = false;
@@ -451,7 +450,7 @@ void TMainFrm::FormCreate()
     connect(chnRili, &TChnCalendar::OnChange, this, &TMainFrm::chnRiliChange);
     chnRili->setDateTime(platform::Now());
 
-    if (!hooks::CheckLoginLock(*this)) {
+    if (!CheckLoginLock(this)) {
         m_unlocked = false;
         return;
     }
@@ -466,11 +465,11 @@ void TMainFrm::FormCreate()
     edtMonthText = sizeState.MonthText;
 
     QString error;
-    if (!hooks::ReadApplyConfirmation(error)) {
+    if (!ReadApplyConfirmation(error)) {
         dialogs::ShowError(error, this);
         return;
     }
-    hooks::LoadPicList();
+    LoadPicList(false);
     LoadFormSize();
     m_created = true;
 }
@@ -489,7 +488,11 @@ void TMainFrm::FormShow()
     // As a browser would, the panel shows its page once read: the page is read after the
     // window's first picture, which it would otherwise hold back (see paintEvent).
     m_webPagePending = true;
-    hooks::ApplyTransMode(*this);
+    QString error;
+    if (LoadTransMode(&error))
+        RecolourBoxes(boxes());
+    else
+        dialogs::ShowError(error, this);
     m_week->FormShown = true;
 }
 
@@ -628,11 +631,21 @@ void TMainFrm::N_ExitPrjClick()
     terminate();
 }
 
-void TMainFrm::N7Click() { hooks::PasswordSettings(*this); }
+void TMainFrm::N7Click() { ::N7Click(this); }
 
-void TMainFrm::N_BgTransparentClick() { hooks::TransparencySettings(*this); }
+void TMainFrm::N_BgTransparentClick() { ::N_BgTransparentClick(this, boxes()); }
 
-void TMainFrm::N_SearcheClick() { hooks::SearchKeyword(*this); }
+void TMainFrm::N_SearcheClick() { ::N_SearcheClick(this); }
+
+void TMainFrm::imgAppToDeskClick() { ApplyWeekToDesktop(this, pnlRight); }
+
+QList<QTextEdit *> TMainFrm::boxes() const
+{
+    QList<QTextEdit *> list;
+    for (TNoteBox *b : redt)
+        list << b;
+    return list;
+}
 
 QStringList TMainFrm::ExportLines() const
 {
