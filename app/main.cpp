@@ -1,6 +1,5 @@
 // Start-up: the data module first, then the main window, then the other windows.
 #include "FontMap.h"
-#include "MainHooks.h"
 #include "uDM.h"
 #include "uMain.h"
 

@@ -4,16 +4,22 @@
 #include "CnWorkdaysFile.h"
 #include "Clock.h"
 #include "Dialogs.h"
-#include "MainHooks.h"
 #include "NoteBox.h"
 #include "OpenPage.h"
 #include "PictureButton.h"
 #include "PixelFont.h"
 #include "SettingsFile.h"
 #include "TImage.h"
-#include "WeekNotes.h"
+#include "WallpaperApply.h"
+#include "WeekBoxes.h"
+#include "loginLock.h"
 #include "uDM.h"
 #include "uGlobal.h"
+#include "uInfoFrm.h"
+#include "uPicSel.h"
+#include "uSearchTxt.h"
+#include "uSetTrans.h"
+#include "untPWSet.h"
 
 #include <QApplication>
 #include <QFile>
@@ -29,8 +35,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
-
-TMainFrm *MainFrm = nullptr;
 
 // The pictures live in this static library; nothing else would pull them in.
 static void initPictures() { Q_INIT_RESOURCE(pics); }
@@ -86,7 +90,6 @@ void TMainFrm::PreloadPictures()
 TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent)
 {
     initPictures();
-    MainFrm = this;
     terminate = [] { QCoreApplication::exit(0); };
     setWindowTitle(QStringLiteral("Tavi桌面记事"));
     setWindowFlag(Qt::FramelessWindowHint);
@@ -99,11 +102,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent)
     FormCreate();
 }
 
-TMainFrm::~TMainFrm()
-{
-    if (MainFrm == this)
-        MainFrm = nullptr;
-}
+TMainFrm::~TMainFrm() = default;
 
 bool TMainFrm::FormShown() const { return m_week->FormShown; }
 
@@ -154,7 +153,7 @@ void TMainFrm::buildComposition()
     imgAppToDesk = new TImage(this, QStringLiteral(":/main/apptodesk.png"), false);
     imgAppToDesk->setGeometry(825, 49, 80, 26);
     imgAppToDesk->setCursor(Qt::PointingHandCursor);
-    connect(imgAppToDesk, &TImage::clicked, this, [this] { hooks::AppToDesk(*this); });
+    connect(imgAppToDesk, &TImage::clicked, this, &TMainFrm::imgAppToDeskClick);
 
     // Tool row.
     imgFont = new TImage(this, QStringLiteral(":/main/font.png"), false);
@@ -228,7 +227,7 @@ void TMainFrm::buildComposition()
     imgAddToDesk = new TImage(pnlLeft, QStringLiteral(":/main/addtodesk.png"));
     imgAddToDesk->setGeometry(63, 340, 176, 50);
     imgAddToDesk->setCursor(Qt::PointingHandCursor);
-    connect(imgAddToDesk, &TImage::clicked, this, [this] { hooks::AddToDesk(*this); });
+    connect(imgAddToDesk, &TImage::clicked, this, [this] { ::imgAddToDeskClick(this); });
 
     buildWeekView();
     buildMenus();
@@ -298,7 +297,7 @@ void TMainFrm::buildWeekView()
         l->raise();
 
     pnlRight->installEventFilter(this);
-    m_week = std::make_unique<TWeekNotes>(redt, *DM);
+    m_week = std::make_unique<TWeekBoxes>(redt, *DM);
     connect(m_week.get(), &TWeekNotes::statusChanged, this, [this] { showWeekStatus(m_week->statusText()); });
 }
 
@@ -401,7 +400,7 @@ void TMainFrm::paintEvent(QPaintEvent *)
 
 void TMainFrm::FormCreate()
 {
-    hooks::ResetPictureState();
+    ResetPictureState();
     WeekConList.assign(7, TWeekConList{});
     m_week->WeekLoaded = false;
     m_week->FormShown = false;
@@ -410,7 +409,7 @@ void TMainFrm::FormCreate()
     connect(chnRili, &TChnCalendar::OnChange, this, &TMainFrm::chnRiliChange);
     chnRili->setDateTime(platform::Now());
 
-    if (!hooks::CheckLoginLock(*this)) {
+    if (!CheckLoginLock(this)) {
         m_unlocked = false;
         return;
     }
@@ -425,11 +424,11 @@ void TMainFrm::FormCreate()
     edtMonthText = sizeState.MonthText;
 
     QString error;
-    if (!hooks::ReadApplyConfirmation(error)) {
+    if (!ReadApplyConfirmation(error)) {
         dialogs::ShowError(error, this);
         return;
     }
-    hooks::LoadPicList();
+    LoadPicList(false);
     LoadFormSize();
     m_created = true;
 }
@@ -448,7 +447,11 @@ void TMainFrm::FormShow()
     // As a browser would, the panel shows its page once read: the page is read after the
     // window's first picture, which it would otherwise hold back (see paintEvent).
     m_webPagePending = true;
-    hooks::ApplyTransMode(*this);
+    QString error;
+    if (LoadTransMode(&error))
+        RecolourBoxes(boxes());
+    else
+        dialogs::ShowError(error, this);
     m_week->FormShown = true;
 }
 
@@ -587,11 +590,21 @@ void TMainFrm::N_ExitPrjClick()
     terminate();
 }
 
-void TMainFrm::N7Click() { hooks::PasswordSettings(*this); }
+void TMainFrm::N7Click() { ::N7Click(this); }
 
-void TMainFrm::N_BgTransparentClick() { hooks::TransparencySettings(*this); }
+void TMainFrm::N_BgTransparentClick() { ::N_BgTransparentClick(this, boxes()); }
 
-void TMainFrm::N_SearcheClick() { hooks::SearchKeyword(*this); }
+void TMainFrm::N_SearcheClick() { ::N_SearcheClick(this); }
+
+void TMainFrm::imgAppToDeskClick() { ApplyWeekToDesktop(this, pnlRight); }
+
+QList<QTextEdit *> TMainFrm::boxes() const
+{
+    QList<QTextEdit *> list;
+    for (TNoteBox *b : redt)
+        list << b;
+    return list;
+}
 
 QStringList TMainFrm::ExportLines() const
 {

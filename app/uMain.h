@@ -13,6 +13,7 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QTextBrowser;
+class QTextEdit;
 class QToolButton;
 class TChnCalendar;
 class TImage;
@@ -63,6 +64,8 @@ public:
     void N_BgTransparentClick();
     void N_DataOutClick();
     void N_SearcheClick();
+    // The wallpaper button.
+    void imgAppToDeskClick();
 
     // Editing commands on the focused note box.
     void N1Click();
@@ -151,6 +154,7 @@ private:
     void insertMark(const QString &mark);
     void insertMarker(int storedColor);
     void navigateWeb(const QString &address);
+    QList<QTextEdit *> boxes() const;
     void showWeekStatus(const QString &text);
     Qt::Edges edgesAt(const QPoint &pos) const;
 
@@ -160,5 +164,3 @@ private:
     bool m_webPagePending = false;
     bool m_created = false;
 };
-
-extern TMainFrm *MainFrm;

@@ -5,7 +5,7 @@
 //   save_bench [folder]   (default: a temporary folder beside the build's program folder)
 #include "NoteBox.h"
 #include "RtfCodec.h"
-#include "WeekNotes.h"
+#include "WeekBoxes.h"
 #include "uDM.h"
 #include "uGlobal.h"
 
@@ -179,7 +179,7 @@ int main(int argc, char **argv)
             std::array<TNoteBox *, 6> boxes{};
             for (auto &b : boxes)
                 b = new TNoteBox(&window);
-            TWeekNotes week(boxes, dm);
+            TWeekBoxes week(boxes, dm);
             week.UseTransaction = transaction;
             WeekConList.assign(7, TWeekConList());
             week.LoadWeek(tdt::EncodeDate(2010, 6, 1));

@@ -46,8 +46,6 @@ void SetScripted(bool on)
     g_shown.clear();
 }
 
-bool IsScripted() { return g_scripted; }
-
 void QueueAnswer(const QVariant &answer) { g_answers.enqueue(answer); }
 
 QList<Shown> TakeShown()

@@ -29,7 +29,6 @@ std::optional<QFont> GetFont(const QFont &initial, QWidget *parent = nullptr);
 // (QString for a file name, QStringList for file names, QColor, QFont; an invalid
 // QVariant means "cancelled"); with nothing queued the dialog counts as cancelled.
 void SetScripted(bool on);
-bool IsScripted();
 void QueueAnswer(const QVariant &answer);
 // Texts of the message boxes and errors shown so far, and what each dialog was asked with.
 struct Shown {

@@ -1,12 +1,7 @@
 #include "WeekNotes.h"
 
-#include "NoteBox.h"
-#include "uDM.h"
+#include "NoteDocument.h"
 #include "uGlobal.h"
-
-#include <QBuffer>
-
-#include <sqlite3.h>
 
 #include <vector>
 
@@ -14,19 +9,11 @@ const char *const TWeekNotes::WeekReadFailedText = "本周笔记未能全部读�
 const char *const TWeekNotes::SaveFailedText = "笔记保存失败，下次修改时重试";
 const char *const TWeekNotes::DayNotReadText = "未能读出这一天的笔记";
 
-TWeekNotes::TWeekNotes(const std::array<TNoteBox *, 6> &boxes, TDM &dm, QObject *parent)
-    : QObject(parent), m_boxes(boxes), m_dm(dm)
+TWeekNotes::TWeekNotes(const std::array<TNoteDocument *, 6> &days, TDM &dm, QObject *parent)
+    : QObject(parent), m_days(days), m_repository(dm)
 {
-    for (TNoteBox *box : m_boxes) {
-        connect(box, &TNoteBox::changed, this, &TWeekNotes::redt1Exit);
-        connect(box, &TNoteBox::exited, this, &TWeekNotes::redt1Exit);
-    }
-}
-
-void TWeekNotes::chnRiliChange(tdt::TDateTime date)
-{
-    LoadWeek(date);
-    emit daySelected(date);
+    for (TNoteDocument *day : m_days)
+        connect(day, &TNoteDocument::changed, this, &TWeekNotes::redt1Exit);
 }
 
 void TWeekNotes::redt1Exit()
@@ -55,12 +42,10 @@ void TWeekNotes::setStatus(bool readFailed)
     emit statusChanged();
 }
 
-// A box whose row could not be read takes no typing: nothing typed there could be saved.
 void TWeekNotes::setDayReadable(int d, bool readable)
 {
     m_loaded[d] = readable;
-    m_boxes[d]->setReadOnly(!readable);
-    m_boxes[d]->setPlaceholderText(readable ? QString() : QString::fromUtf8(DayNotReadText));
+    m_days[d]->SetReadable(readable);
 }
 
 void TWeekNotes::LoadWeek(tdt::TDateTime date)
@@ -69,155 +54,60 @@ void TWeekNotes::LoadWeek(tdt::TDateTime date)
     if (WeekConList.size() != 7)
         WeekConList.resize(7);
     BuildWeek(WeekConList, date);
-    bool failed = false;
+    // A note whose save failed is newer than its row: it is not read.
+    std::vector<int> toRead;
+    std::vector<QString> keys;
     for (int d = 0; d < 6; ++d) {
-        TNoteBox *box = m_boxes[d];
-        const QString &key = WeekConList[d].DayKey;
-        // A note whose save failed is newer than its row.
-        if (const auto it = m_unsaved.constFind(key); it != m_unsaved.constEnd()) {
-            box->LoadFromBytes(it->rtf);
+        if (!m_unsaved.contains(WeekConList[d].DayKey)) {
+            toRead.push_back(d);
+            keys.push_back(WeekConList[d].DayKey);
+        }
+    }
+    const std::vector<TNotesRepository::DayRead> reads = m_repository.ReadDays(keys);
+    bool failed = false;
+    size_t next = 0;
+    for (int d = 0; d < 6; ++d) {
+        TNoteDocument *day = m_days[d];
+        if (next == toRead.size() || toRead[next] != d) {
+            day->LoadFromBytes(m_unsaved.value(WeekConList[d].DayKey).rtf);
             setDayReadable(d, true);
             continue;
         }
-        if (failed) {
-            box->SetTextEmpty();
-            setDayReadable(d, false);
-            continue;
-        }
-        try {
-            QByteArray content;
-            m_dm.RunLookup(key);
-            if (m_dm.qryData.RecordCount() > 0) {
-                content = m_dm.qryData.ReadContent();
-                QBuffer stream(&content);
-                stream.open(QIODevice::ReadOnly);
-                box->LoadFromStream(stream);
-            } else {
-                box->SetTextEmpty();
-            }
-            m_dm.qryData.Close();
-            setDayReadable(d, true);
-        } catch (const std::exception &) {
-            // Neither last week's notes nor an empty box may later overwrite this row.
-            m_dm.qryData.Close();
-            failed = true;
-            box->SetTextEmpty();
-            setDayReadable(d, false);
-        }
+        const TNotesRepository::DayRead &read = reads[next++];
+        // Neither last week's notes nor an empty document may later overwrite an unread row.
+        failed = failed || read.result == TNotesRepository::ReadResult::Unread;
+        day->LoadFromBytes(read.result == TNotesRepository::ReadResult::Row ? read.content : QByteArray());
+        setDayReadable(d, read.result != TNotesRepository::ReadResult::Unread);
     }
     WeekLoaded = true;
     setStatus(failed);
 }
 
-void TWeekNotes::exec(const QString &sql) { m_dm.qryData.ExecDirect(sql); }
-
-bool TWeekNotes::inTransaction() const { return m_dm.AdoCon && !sqlite3_get_autocommit(m_dm.AdoCon); }
-
-bool TWeekNotes::writeDay(const QString &key, const Note &note)
-{
-    m_dm.RunLookup(key);
-    if (m_dm.qryData.RecordCount() <= 0) {
-        m_dm.RunInsert(key);
-        m_dm.RunLookup(key);
-        if (m_dm.qryData.RecordCount() <= 0)
-            return false;
-    }
-    QByteArray bytes = note.rtf;
-    QBuffer stream(&bytes);
-    stream.open(QIODevice::ReadOnly);
-    m_dm.qryData.Edit();
-    m_dm.qryData.SetContentFromStream(stream);
-    m_dm.qryData.SetContentBak(note.plain);
-    m_dm.qryData.Post();
-    return true;
-}
-
 void TWeekNotes::SaveWeek()
 {
     WeekLoaded = false;
-    struct Work {
-        QString key;
-        Note note;
-        bool written = false;
-    };
-    std::vector<Work> work;
+    std::vector<TNotesRepository::DayNote> work;
     if (WeekConList.size() >= 6) {
         for (int d = 0; d < 6; ++d) {
-            if (!m_loaded[d])
-                continue;
-            TNoteBox *box = m_boxes[d];
-            box->SetSelectionProtected(false);
-            work.push_back({WeekConList[d].DayKey, {box->RtfContent(), box->PlainText()}});
+            if (m_loaded[d])
+                work.push_back({WeekConList[d].DayKey, m_days[d]->RtfContent(), m_days[d]->PlainText()});
         }
     }
     // Notes of other weeks whose save failed are tried again with this one.
     for (auto it = m_unsaved.constBegin(); it != m_unsaved.constEnd(); ++it) {
         bool current = false;
-        for (const Work &w : work)
+        for (const auto &w : work)
             current = current || w.key == it.key();
         if (!current)
-            work.push_back({it.key(), it.value()});
+            work.push_back({it.key(), it->rtf, it->plain});
     }
 
-    // A transaction left open by a save that could not end it would never commit.
-    if (inTransaction()) {
-        try {
-            exec(QStringLiteral("rollback"));
-        } catch (const std::exception &) {
-        }
-    }
-    bool transaction = false;
-    if (UseTransaction && !inTransaction()) {
-        try {
-            exec(QStringLiteral("begin"));
-            transaction = true;
-        } catch (const std::exception &) {
-            // Without a transaction every update commits on its own.
-        }
-    }
+    const std::vector<bool> written = m_repository.WriteDays(work, UseTransaction);
     for (size_t i = 0; i < work.size(); ++i) {
-        const QString savepoint = QStringLiteral("day%1").arg(i);
-        try {
-            if (transaction)
-                exec(QStringLiteral("savepoint ") + savepoint);
-            work[i].written = writeDay(work[i].key, work[i].note);
-            if (transaction)
-                exec(QStringLiteral("release ") + savepoint);
-        } catch (const std::exception &) {
-            work[i].written = false;
-            if (transaction && inTransaction()) {
-                try {
-                    exec(QStringLiteral("rollback to ") + savepoint);
-                    exec(QStringLiteral("release ") + savepoint);
-                } catch (const std::exception &) {
-                }
-            }
-            if (transaction && !inTransaction()) {
-                // The engine rolled the whole transaction back: the days before are lost too.
-                for (size_t k = 0; k < i; ++k)
-                    work[k].written = false;
-                transaction = false;
-            }
-        }
-    }
-    if (transaction) {
-        try {
-            exec(QStringLiteral("commit"));
-        } catch (const std::exception &) {
-            for (Work &w : work)
-                w.written = false;
-            try {
-                if (inTransaction())
-                    exec(QStringLiteral("rollback"));
-            } catch (const std::exception &) {
-            }
-        }
-    }
-    for (const Work &w : work) {
-        if (w.written)
-            m_unsaved.remove(w.key);
+        if (written[i])
+            m_unsaved.remove(work[i].key);
         else
-            m_unsaved.insert(w.key, w.note);
+            m_unsaved.insert(work[i].key, {work[i].rtf, work[i].plain});
     }
     WeekLoaded = true;
     setStatus(m_readFailed);

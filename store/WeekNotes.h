@@ -1,6 +1,8 @@
 #pragma once
-// Keeps the six note boxes and the notes table in step: a new date loads its week
-// into the boxes, every change and every focus loss writes the whole week back.
+// Keeps the six notes documents of the displayed week and the notes table in step: a
+// new date loads its week into the documents, every change writes the whole week back
+// (so does every focus loss of a box showing one, through redt1Exit).
+#include "NotesRepository.h"
 #include "TDateTime.h"
 
 #include <QByteArray>
@@ -11,14 +13,14 @@
 #include <array>
 
 class TDM;
-class TNoteBox;
+class TNoteDocument;
 
 class TWeekNotes : public QObject {
     Q_OBJECT
 public:
-    // The boxes of Monday ... Friday and of Saturday with Sunday; their change and
-    // focus-loss notifications are connected to redt1Exit.
-    TWeekNotes(const std::array<TNoteBox *, 6> &boxes, TDM &dm, QObject *parent = nullptr);
+    // The documents of Monday ... Friday and of Saturday with Sunday; their change
+    // notifications are connected to redt1Exit.
+    TWeekNotes(const std::array<TNoteDocument *, 6> &days, TDM &dm, QObject *parent = nullptr);
 
     // Saving is allowed only when both are true.
     bool WeekLoaded = false;
@@ -26,16 +28,14 @@ public:
     // One transaction per save, one savepoint per day.
     bool UseTransaction = true;
 
-    // The calendar's change: loads the week of the date, then reports daySelected.
-    void chnRiliChange(tdt::TDateTime date);
-    // Change and focus loss of any box: saves the week when both flags allow it.
+    // Change of any day, focus loss of any box: saves the week when both flags allow it.
     void redt1Exit();
-    // Builds WeekConList around the date and fills the six boxes from the table.
+    // Builds WeekConList around the date and fills the six documents from the table.
     void LoadWeek(tdt::TDateTime date);
-    // Writes the six boxes into the rows of the six keys of WeekConList.
+    // Writes the six documents into the rows of the six keys of WeekConList.
     void SaveWeek();
 
-    // Whether box d (0 ... 5) shows what its row holds; saves skip it when not.
+    // Whether day d (0 ... 5) shows what its row holds; saves skip it when not.
     bool DayLoaded(int d) const { return d >= 0 && d < 6 && m_loaded[d]; }
     // The last load stopped part-way: some days could not be read.
     bool WeekReadFailed() const { return m_readFailed; }
@@ -53,8 +53,6 @@ public:
 signals:
     // WeekReadFailed, SaveFailed or statusText changed.
     void statusChanged();
-    // chnRiliChange has loaded the week of this date.
-    void daySelected(tdt::TDateTime date);
     // A save has ended, committed or not.
     void saved();
 
@@ -64,13 +62,10 @@ private:
         QString plain;
     };
     void setDayReadable(int d, bool readable);
-    bool writeDay(const QString &key, const Note &note);
-    void exec(const QString &sql);
-    bool inTransaction() const;
     void setStatus(bool readFailed);
 
-    std::array<TNoteBox *, 6> m_boxes;
-    TDM &m_dm;
+    std::array<TNoteDocument *, 6> m_days;
+    TNotesRepository m_repository;
     std::array<bool, 6> m_loaded{};
     bool m_readFailed = false;
     bool m_lastSaveFailed = false;

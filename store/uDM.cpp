@@ -1,11 +1,10 @@
 #include "uDM.h"
 
+#include "SqliteStatement.h"
 #include "uGlobal.h"
 
 #include <QFileInfo>
 #include <QIODevice>
-
-#include <sqlite3.h>
 
 TDM *DM = nullptr;
 std::function<void(const QString &)> DMMessageSink;
@@ -14,41 +13,6 @@ std::function<void()> DMTerminate;
 const char *const TDM::ConnectFailedText = "配置文件加载失败，请重试！";
 
 namespace {
-
-// A prepared statement that finalizes itself; sqlite3_step's result must be checked
-// against SQLITE_ROW and SQLITE_DONE, anything else is an error.
-class Statement {
-public:
-    Statement(sqlite3 *db, const QString &sql)
-    {
-        const QByteArray utf8 = sql.toUtf8();
-        if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()), &m_stmt, nullptr) != SQLITE_OK)
-            fail(db);
-    }
-    ~Statement() { sqlite3_finalize(m_stmt); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-
-    bool step(sqlite3 *db)
-    {
-        const int rc = sqlite3_step(m_stmt);
-        if (rc == SQLITE_ROW)
-            return true;
-        if (rc != SQLITE_DONE)
-            fail(db);
-        return false;
-    }
-    sqlite3_stmt *get() const { return m_stmt; }
-
-    [[noreturn]] static void fail(sqlite3 *db)
-    {
-        throw EDatabaseError(QString::fromUtf8(db ? sqlite3_errmsg(db) : "no database"),
-                             db ? sqlite3_extended_errcode(db) : SQLITE_MISUSE);
-    }
-
-private:
-    sqlite3_stmt *m_stmt = nullptr;
-};
 
 QString quoted(const QString &key)
 {
@@ -74,27 +38,23 @@ void TQuery::exec(const QString &sql, bool collectRows)
         throw EDatabaseError(QStringLiteral("not connected"));
     if (onStatement)
         onStatement(sql);
-    Statement st(m_db, sql);
+    sql::Statement st(m_db->handle(), sql);
     int contentCol = -1, bakCol = -1;
-    for (int i = 0; collectRows && i < sqlite3_column_count(st.get()); ++i) {
-        const QString name = QString::fromUtf8(sqlite3_column_name(st.get(), i));
+    for (int i = 0; collectRows && i < st.columnCount(); ++i) {
+        const QString name = st.columnName(i);
         if (name.compare(QLatin1String("Content"), Qt::CaseInsensitive) == 0)
             contentCol = i;
         else if (name.compare(QLatin1String("ContentBak"), Qt::CaseInsensitive) == 0)
             bakCol = i;
     }
-    while (st.step(m_db)) {
+    while (st.step()) {
         if (!collectRows)
             continue;
         Row row;
-        if (contentCol >= 0) {
-            const void *blob = sqlite3_column_blob(st.get(), contentCol);
-            row.content = QByteArray(static_cast<const char *>(blob), sqlite3_column_bytes(st.get(), contentCol));
-        }
+        if (contentCol >= 0)
+            row.content = st.blob(contentCol);
         if (bakCol >= 0)
-            row.contentBak = QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(st.get(), bakCol)),
-                sqlite3_column_bytes(st.get(), bakCol));
+            row.contentBak = st.text(bakCol);
         m_rows.push_back(std::move(row));
     }
 }
@@ -146,6 +106,8 @@ void TQuery::Post()
         throw EDatabaseError(QStringLiteral("not in edit mode"));
     if (m_rowKey.isNull())
         throw EDatabaseError(QStringLiteral("the rows of this query cannot be updated"));
+    if (!m_db)
+        throw EDatabaseError(QStringLiteral("not connected"));
     // The first row of a lookup is the oldest row of its key: rows come in row id order.
     // A row that already holds these values is left alone, so that saving an unchanged
     // day costs no disk writes.
@@ -154,15 +116,11 @@ void TQuery::Post()
                                        "and (Content is not ?1 or ContentBak is not ?2)");
     if (onStatement)
         onStatement(sql);
-    Statement st(m_db, sql);
-    const QByteArray bak = m_newContentBak.toUtf8();
-    const QByteArray key = m_rowKey.toUtf8();
-    // A zero-length blob must stay a blob, not become null.
-    sqlite3_bind_blob(st.get(), 1, m_newContent.constData() ? m_newContent.constData() : "", int(m_newContent.size()),
-                      SQLITE_TRANSIENT);
-    sqlite3_bind_text(st.get(), 2, bak.constData() ? bak.constData() : "", int(bak.size()), SQLITE_TRANSIENT);
-    sqlite3_bind_text(st.get(), 3, key.constData(), int(key.size()), SQLITE_TRANSIENT);
-    st.step(m_db);
+    sql::Statement st(m_db->handle(), sql);
+    st.bindBlob(1, m_newContent);
+    st.bindText(2, m_newContentBak);
+    st.bindText(3, m_rowKey);
+    st.step();
     m_editing = false;
     m_rows.front().content = m_newContent;
     m_rows.front().contentBak = m_newContentBak;
@@ -179,11 +137,7 @@ QByteArray TQuery::ReadContent() const
 
 TDM::TDM() : qryData(AdoCon) {}
 
-TDM::~TDM()
-{
-    qryData.Close();
-    sqlite3_close_v2(AdoCon);
-}
+TDM::~TDM() { qryData.Close(); }
 
 QString TDM::DatabasePath() const { return DataDir() + QStringLiteral("UserData.mdb"); }
 
@@ -196,8 +150,7 @@ void TDM::DataModuleCreate()
 bool TDM::ConnectDatabase()
 {
     qryData.Close();
-    sqlite3_close_v2(AdoCon);
-    AdoCon = nullptr;
+    AdoCon.reset();
 
     const QString path = DatabasePath();
     bool ok = false;
@@ -211,11 +164,10 @@ bool TDM::ConnectDatabase()
             // Reading the table's columns proves the file is a database of ours and
             // that no other writer holds it; it writes nothing.
             try {
-                Statement st(db, QStringLiteral("select name from pragma_table_info('tb_NewTavi')"));
+                sql::Statement st(db, QStringLiteral("select name from pragma_table_info('tb_NewTavi')"));
                 QStringList columns;
-                while (st.step(db))
-                    columns << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.get(), 0)))
-                                   .toLower();
+                while (st.step())
+                    columns << st.text(0).toLower();
                 ok = columns.contains(QLatin1String("yearmonthstr")) && columns.contains(QLatin1String("content"))
                      && columns.contains(QLatin1String("contentbak"));
             } catch (const EDatabaseError &) {
@@ -223,7 +175,7 @@ bool TDM::ConnectDatabase()
             }
         }
         if (ok)
-            AdoCon = db;
+            AdoCon = std::make_unique<sql::Connection>(db);
         else
             sqlite3_close_v2(db);
     }

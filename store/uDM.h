@@ -6,11 +6,14 @@
 #include <QStringList>
 
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
-struct sqlite3;
 class QIODevice;
+namespace sql {
+class Connection;
+}
 
 // A failing statement; the callers decide what it means.
 class EDatabaseError : public std::runtime_error {
@@ -24,7 +27,7 @@ public:
 // open (rows) or execute (none). Rows of an opened lookup are held in memory.
 class TQuery {
 public:
-    explicit TQuery(sqlite3 *const &connection) : m_db(connection) {}
+    explicit TQuery(const std::unique_ptr<sql::Connection> &connection) : m_db(connection) {}
 
     void Close();
     void ClearSQL() { m_sql.clear(); }
@@ -62,7 +65,7 @@ private:
     };
     void exec(const QString &sql, bool collectRows);
 
-    sqlite3 *const &m_db;
+    const std::unique_ptr<sql::Connection> &m_db;
     QStringList m_sql;
     bool m_active = false;
     bool m_editing = false;
@@ -94,7 +97,8 @@ public:
     // close, clear, add the text, execute.
     void RunInsert(const QString &dayKey);
 
-    sqlite3 *AdoCon = nullptr;
+    // Open between a successful ConnectDatabase and the end of the data module.
+    std::unique_ptr<sql::Connection> AdoCon;
     TQuery qryData;
 
     // How long a statement waits for another writer before it fails.

@@ -5,7 +5,6 @@
 
 #include "Clock.h"
 #include "Dialogs.h"
-#include "MainHooks.h"
 #include "NoteBox.h"
 #include "uDM.h"
 #include "uGlobal.h"
@@ -358,7 +357,7 @@ TEST_P(BadInputTest, StartsAsDesignedAndLeavesTheNotesAlone)
 
     const bool shown = start();
     if (shown && c.target == Target::Picture) {
-        hooks::AppToDesk(*frm);
+        frm->imgAppToDeskClick();
         QApplication::processEvents();
     }
     answerer.stop();
@@ -378,10 +377,12 @@ TEST_P(BadInputTest, StartsAsDesignedAndLeavesTheNotesAlone)
             EXPECT_FALSE(connected);
             EXPECT_FALSE(displayed.isEmpty());
         }
-        if (c.spoil == Spoil::Empty || c.spoil == Spoil::Binary)
+        if (c.spoil == Spoil::Empty || c.spoil == Spoil::Binary) {
             EXPECT_FALSE(shown);
-        if (c.spoil == Spoil::Huge || c.spoil == Spoil::InvalidGbk)
+        }
+        if (c.spoil == Spoil::Huge || c.spoil == Spoil::InvalidGbk) {
             EXPECT_TRUE(shown);
+        }
         break;
     case Target::LoginStr: {
         // A first line that is there and not the no-password mark is a password: it is asked for.
@@ -410,8 +411,9 @@ TEST_P(BadInputTest, StartsAsDesignedAndLeavesTheNotesAlone)
     case Target::Content:
         // Any line ends and trailing zero bytes still leave the note readable.
         if (c.spoil == Spoil::LoneLf || c.spoil == Spoil::LoneCr || c.spoil == Spoil::TextModeCopy
-            || c.spoil == Spoil::Huge)
+            || c.spoil == Spoil::Huge) {
             EXPECT_TRUE(shown && frm->redt[1]->toPlainText().contains("meeting"));
+        }
         [[fallthrough]];
     case Target::BGPicList:
     case Target::SetTrans:

@@ -4,6 +4,7 @@
 // the note must reach the file once the disk takes writes again.
 #include "NoteBox.h"
 #include "WeekNotes.h"
+#include "week_under_test.h"
 #include "store_fixture.h"
 #include "uDM.h"
 #include "uGlobal.h"
@@ -83,7 +84,8 @@ int fDeviceCharacteristics(sqlite3_file *f) { return real(f)->pMethods->xDeviceC
 // Version 1 only: the notes file keeps its journal in a separate file, no shared memory.
 const sqlite3_io_methods kMethods = {1,      fClose,         fRead,       fWrite,          fTruncate,
                                      fSync,  fFileSize,      fLock,       fUnlock,         fCheckReserved,
-                                     fFileControl, fSectorSize, fDeviceCharacteristics};
+                                     fFileControl, fSectorSize, fDeviceCharacteristics,
+                                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 int fOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)
 {
@@ -198,7 +200,7 @@ protected:
             boxes[i] = new TNoteBox(window.get());
             grid->addWidget(boxes[i], i / 3, i % 3);
         }
-        week = std::make_unique<TWeekNotes>(boxes, *dm);
+        week = std::make_unique<TWeekUnderTest>(boxes, *dm);
         week->UseTransaction = GetParam().transaction;
         WeekConList.assign(7, TWeekConList());
         window->resize(600, 400);
@@ -229,7 +231,7 @@ protected:
     std::unique_ptr<TDM> dm;
     std::unique_ptr<QWidget> window;
     std::array<TNoteBox *, 6> boxes{};
-    std::unique_ptr<TWeekNotes> week;
+    std::unique_ptr<TWeekUnderTest> week;
 };
 
 const QString kSaveFailed = QString::fromUtf8(TWeekNotes::SaveFailedText);

@@ -3,8 +3,10 @@
 #include "NoteBox.h"
 #include "RtfCodec.h"
 #include "WeekNotes.h"
+#include "week_under_test.h"
 #include "rtf_support.h"
 #include "store_fixture.h"
+#include "SqliteStatement.h"
 #include "uDM.h"
 #include "uGlobal.h"
 
@@ -124,7 +126,7 @@ protected:
         }
         outside = new TNoteBox(window.get()); // somewhere else to put the focus
         grid->addWidget(outside, 2, 0);
-        week = std::make_unique<TWeekNotes>(boxes, *dm);
+        week = std::make_unique<TWeekUnderTest>(boxes, *dm);
         week->UseTransaction = GetParam();
         WeekConList.assign(7, TWeekConList());
         window->resize(600, 400);
@@ -178,7 +180,7 @@ protected:
     std::unique_ptr<QWidget> window;
     std::array<TNoteBox *, 6> boxes{};
     TNoteBox *outside = nullptr;
-    std::unique_ptr<TWeekNotes> week;
+    std::unique_ptr<TWeekUnderTest> week;
     QStringList statements;
     std::function<bool(const QString &)> failWhen;
 };
@@ -330,7 +332,7 @@ TEST_P(WeekNotesTest, ANoteSurvivesClosingAndReopeningTheDatabase)
     std::array<TNoteBox *, 6> fresh{};
     for (auto &b : fresh)
         b = new TNoteBox(window.get());
-    TWeekNotes again(fresh, *dm);
+    TWeekBoxes again(fresh, *dm);
     again.LoadWeek(kSunday);
     EXPECT_EQ(LookOf(*fresh[4]->document()), before);
     EXPECT_EQ(fresh[4]->PlainText(), u8("今天是 2010年6月1日(二)\r\n√×█ 😀"));
@@ -346,7 +348,7 @@ TEST_P(WeekNotesTest, TheCalendarDrivesTheLoad)
         std::function<void(TDateTime)> onPick;
     } calendar;
     calendar.onPick = [this](TDateTime d) { week->chnRiliChange(d); };
-    QSignalSpy selected(week.get(), &TWeekNotes::daySelected);
+    QSignalSpy selected(week.get(), &TWeekUnderTest::daySelected);
     calendar.pick(kNextWeek + 0.5);
     ASSERT_EQ(selected.count(), 1);
     EXPECT_DOUBLE_EQ(selected[0][0].toDouble(), kNextWeek + 0.5);
@@ -483,7 +485,7 @@ TEST_P(WeekNotesTest, AFailedCommitKeepsEveryDayAndLeavesNoTransactionOpen)
     EXPECT_TRUE(week->SaveFailed());
     EXPECT_EQ(week->UnsavedKeys().size(), 6);
     EXPECT_EQ(inspect->rowCount(), 0); // nothing half-committed
-    EXPECT_TRUE(sqlite3_get_autocommit(dm->AdoCon));
+    EXPECT_TRUE(sqlite3_get_autocommit(dm->AdoCon->handle()));
     failWhen = nullptr;
     typeText(boxes[0], "b");
     EXPECT_FALSE(week->SaveFailed());

@@ -1,4 +1,5 @@
 #include "store_fixture.h"
+#include "SqliteStatement.h"
 #include "uDM.h"
 
 #include <QBuffer>
@@ -126,7 +127,7 @@ TEST_F(DMTest, OnlyTheFirstRowOfAKeyIsUpdated)
     dm.qryData.SetContentFromStream(s);
     dm.qryData.Post();
     sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(dm.AdoCon, "select count(*) from tb_NewTavi where Content = cast('first' as blob)", -1, &st,
+    sqlite3_prepare_v2(dm.AdoCon->handle(), "select count(*) from tb_NewTavi where Content = cast('first' as blob)", -1, &st,
                        nullptr);
     ASSERT_EQ(sqlite3_step(st), SQLITE_ROW);
     EXPECT_EQ(sqlite3_column_int(st, 0), 1);
@@ -155,8 +156,9 @@ TEST_P(DMConnectFailure, ShowsTheMessageEndsAndLeavesTheFileAlone)
     EXPECT_TRUE(terminated);
     EXPECT_EQ(rec.messages, QStringList{QString::fromUtf8("配置文件加载失败，请重试！")});
     EXPECT_EQ(QFile::exists(home.dbPath()), c.exists);
-    if (c.exists)
+    if (c.exists) {
         EXPECT_EQ(fileBytes(home.dbPath()), c.bytes);
+    }
     EXPECT_THROW(dm.RunLookup("20100101"), EDatabaseError);
 }
 

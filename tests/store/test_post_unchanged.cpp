@@ -1,5 +1,6 @@
 // Posting what a row already holds leaves the file as it is; anything else is written.
 #include "store_fixture.h"
+#include "SqliteStatement.h"
 #include "uDM.h"
 
 #include <QBuffer>
@@ -28,7 +29,7 @@ TEST(PostUnchanged, AnIdenticalRowIsNotRewritten)
     DMMessageSink = nullptr;
     ASSERT_TRUE(dm.ConnectDatabase());
     dm.RunInsert("20100601");
-    const auto changes = [&] { return sqlite3_total_changes(dm.AdoCon); };
+    const auto changes = [&] { return sqlite3_total_changes(dm.AdoCon->handle()); };
 
     int before = changes();
     post(dm, "20100601", QByteArray(), QString()); // the new row's columns are null: written

@@ -1,6 +1,8 @@
 #pragma once
-// The note box: one day's rich-text notes, with the operations the week view and
-// its editing commands use. Its stored form is our RTF (RtfCodec.h).
+// The note box: shows one day's notes document, with the operations the week view
+// and its editing commands use.
+#include "NoteDocument.h"
+
 #include <QFlags>
 #include <QPointer>
 #include <QTextEdit>
@@ -21,6 +23,8 @@ class TNoteBox : public QTextEdit {
     Q_OBJECT
 public:
     explicit TNoteBox(QWidget *parent = nullptr);
+
+    TNoteDocument *noteDocument() const { return m_doc; }
 
     // --- whole content ---
     // Writes the whole content as one RTF document at the stream's position.
@@ -48,7 +52,6 @@ public:
 
     // --- attributes of the selection, or of the text typed next ---
     QColor SelectionColor() const;
-    QTextCharFormat SelectionAttributes() const { return textCursor().charFormat(); }
     void SetSelectionColor(const QColor &color);
     void SetSelectionFontName(const QString &face);
     void SetSelectionSize(int points);
@@ -89,9 +92,8 @@ protected:
 
 private:
     void applyToSelection(const std::function<void(QTextCharFormat &)> &change);
-    void replaceContent(const QByteArray &bytes);
 
-    bool m_replacing = false;
+    TNoteDocument *m_doc;
     bool m_keepSelection = false;
     QPointer<QMenu> m_popup;
     struct HiddenSelection {

@@ -1,6 +1,7 @@
 #include "NoteBox.h"
 
 #include "RtfCodec.h"
+#include "WeekNotes.h"
 
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -12,8 +13,9 @@
 
 #include <vector>
 
-TNoteBox::TNoteBox(QWidget *parent) : QTextEdit(parent)
+TNoteBox::TNoteBox(QWidget *parent) : QTextEdit(parent), m_doc(new TNoteDocument(this))
 {
+    setDocument(m_doc);
     setFrameShape(QFrame::NoFrame);
     const QFont f = DefaultFont();
     setFont(f);
@@ -25,9 +27,15 @@ TNoteBox::TNoteBox(QWidget *parent) : QTextEdit(parent)
     p.setBrush(QPalette::Inactive, QPalette::Highlight, p.brush(QPalette::Active, QPalette::Highlight));
     p.setBrush(QPalette::Inactive, QPalette::HighlightedText, p.brush(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
-    connect(this, &QTextEdit::textChanged, this, [this] {
-        if (!m_replacing)
-            emit changed();
+    connect(m_doc, &TNoteDocument::changed, this, &TNoteBox::changed);
+    connect(m_doc, &TNoteDocument::replaced, this, [this] {
+        setTextCursor(QTextCursor(m_doc));
+        m_hidden.reset();
+    });
+    // A day that could not be read takes no typing.
+    connect(m_doc, &TNoteDocument::readableChanged, this, [this](bool readable) {
+        setReadOnly(!readable);
+        setPlaceholderText(readable ? QString() : QString::fromUtf8(TWeekNotes::DayNotReadText));
     });
 }
 
@@ -43,41 +51,19 @@ QFont TNoteBox::DefaultFont()
 
 // --- whole content ---------------------------------------------------------------
 
-QByteArray TNoteBox::RtfContent() const { return rtf::Write(*document()); }
+QByteArray TNoteBox::RtfContent() const { return m_doc->RtfContent(); }
 
 void TNoteBox::SaveToStream(QIODevice &stream) const { stream.write(RtfContent()); }
 
-void TNoteBox::LoadFromStream(QIODevice &stream) { replaceContent(stream.readAll()); }
+void TNoteBox::LoadFromStream(QIODevice &stream) { m_doc->LoadFromBytes(stream.readAll()); }
 
-void TNoteBox::LoadFromBytes(const QByteArray &bytes) { replaceContent(bytes); }
+void TNoteBox::LoadFromBytes(const QByteArray &bytes) { m_doc->LoadFromBytes(bytes); }
 
-void TNoteBox::SetTextEmpty() { replaceContent(QByteArray()); }
+void TNoteBox::SetTextEmpty() { m_doc->LoadFromBytes(QByteArray()); }
 
-void TNoteBox::replaceContent(const QByteArray &bytes)
-{
-    m_replacing = true;
-    QTextDocument *doc = document();
-    const QFont def = doc->defaultFont();
-    // What was there before is not something to undo back to.
-    doc->setUndoRedoEnabled(false);
-    rtf::Load(bytes, *doc);
-    doc->setDefaultFont(def);
-    doc->setUndoRedoEnabled(true);
-    doc->setModified(false);
-    setTextCursor(QTextCursor(doc));
-    m_hidden.reset();
-    m_replacing = false;
-    emit changed();
-}
+QString TNoteBox::PlainText() const { return m_doc->PlainText(); }
 
-QString TNoteBox::PlainText() const
-{
-    QString t = toPlainText();
-    t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
-    return t;
-}
-
-QStringList TNoteBox::PlainLines() const { return toPlainText().split(QLatin1Char('\n')); }
+QStringList TNoteBox::PlainLines() const { return m_doc->PlainLines(); }
 
 // --- editing ---------------------------------------------------------------------
 

@@ -1,0 +1,45 @@
+#include "NoteDocument.h"
+
+#include "RtfCodec.h"
+
+TNoteDocument::TNoteDocument(QObject *parent) : QTextDocument(parent)
+{
+    connect(this, &QTextDocument::contentsChanged, this, [this] {
+        if (!m_replacing)
+            emit changed();
+    });
+}
+
+QByteArray TNoteDocument::RtfContent() const { return rtf::Write(*this); }
+
+void TNoteDocument::LoadFromBytes(const QByteArray &bytes)
+{
+    m_replacing = true;
+    const QFont def = defaultFont();
+    // What was there before is not something to undo back to.
+    setUndoRedoEnabled(false);
+    rtf::Load(bytes, *this);
+    setDefaultFont(def);
+    setUndoRedoEnabled(true);
+    setModified(false);
+    emit replaced();
+    m_replacing = false;
+    emit changed();
+}
+
+QString TNoteDocument::PlainText() const
+{
+    QString t = toPlainText();
+    t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
+    return t;
+}
+
+QStringList TNoteDocument::PlainLines() const { return toPlainText().split(QLatin1Char('\n')); }
+
+void TNoteDocument::SetReadable(bool readable)
+{
+    if (readable == m_readable)
+        return;
+    m_readable = readable;
+    emit readableChanged(readable);
+}

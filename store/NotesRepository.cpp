@@ -1,0 +1,111 @@
+#include "NotesRepository.h"
+
+#include "SqliteStatement.h"
+#include "uDM.h"
+
+#include <QBuffer>
+
+#include <algorithm>
+
+std::vector<TNotesRepository::DayRead> TNotesRepository::ReadDays(const std::vector<QString> &keys)
+{
+    std::vector<DayRead> reads(keys.size());
+    for (size_t d = 0; d < keys.size(); ++d) {
+        try {
+            m_dm.RunLookup(keys[d]);
+            if (m_dm.qryData.RecordCount() > 0) {
+                reads[d].content = m_dm.qryData.ReadContent();
+                reads[d].result = ReadResult::Row;
+            } else {
+                reads[d].result = ReadResult::NoRow;
+            }
+            m_dm.qryData.Close();
+        } catch (const std::exception &) {
+            m_dm.qryData.Close();
+            break;
+        }
+    }
+    return reads;
+}
+
+void TNotesRepository::exec(const QString &sql) { m_dm.qryData.ExecDirect(sql); }
+
+bool TNotesRepository::inTransaction() const { return m_dm.AdoCon && m_dm.AdoCon->InTransaction(); }
+
+bool TNotesRepository::writeDay(const DayNote &day)
+{
+    m_dm.RunLookup(day.key);
+    if (m_dm.qryData.RecordCount() <= 0) {
+        m_dm.RunInsert(day.key);
+        m_dm.RunLookup(day.key);
+        if (m_dm.qryData.RecordCount() <= 0)
+            return false;
+    }
+    QByteArray bytes = day.rtf;
+    QBuffer stream(&bytes);
+    stream.open(QIODevice::ReadOnly);
+    m_dm.qryData.Edit();
+    m_dm.qryData.SetContentFromStream(stream);
+    m_dm.qryData.SetContentBak(day.plain);
+    m_dm.qryData.Post();
+    return true;
+}
+
+std::vector<bool> TNotesRepository::WriteDays(const std::vector<DayNote> &days, bool oneTransaction)
+{
+    std::vector<bool> written(days.size(), false);
+    // A transaction left open by a save that could not end it would never commit.
+    if (inTransaction()) {
+        try {
+            exec(QStringLiteral("rollback"));
+        } catch (const std::exception &) {
+        }
+    }
+    bool transaction = false;
+    if (oneTransaction && !inTransaction()) {
+        try {
+            exec(QStringLiteral("begin"));
+            transaction = true;
+        } catch (const std::exception &) {
+            // Without a transaction every update commits on its own.
+        }
+    }
+    for (size_t i = 0; i < days.size(); ++i) {
+        const QString savepoint = QStringLiteral("day%1").arg(i);
+        try {
+            if (transaction)
+                exec(QStringLiteral("savepoint ") + savepoint);
+            written[i] = writeDay(days[i]);
+            if (transaction)
+                exec(QStringLiteral("release ") + savepoint);
+        } catch (const std::exception &) {
+            written[i] = false;
+            if (transaction && inTransaction()) {
+                try {
+                    exec(QStringLiteral("rollback to ") + savepoint);
+                    exec(QStringLiteral("release ") + savepoint);
+                } catch (const std::exception &) {
+                }
+            }
+            if (transaction && !inTransaction()) {
+                // The engine rolled the whole transaction back: the days before are lost too.
+                for (size_t k = 0; k < i; ++k)
+                    written[k] = false;
+                transaction = false;
+            }
+        }
+    }
+    if (transaction) {
+        try {
+            exec(QStringLiteral("commit"));
+        } catch (const std::exception &) {
+            std::fill(written.begin(), written.end(), false);
+            try {
+                if (inTransaction())
+                    exec(QStringLiteral("rollback"));
+            } catch (const std::exception &) {
+            }
+        }
+    }
+    return written;
+}
