@@ -543,7 +543,6 @@ void TChnCalendar::GridClicked(const QPoint &pos)
         emit OnDateSelect(this);
 }
 
-
 // ---- drawing: the painter draws, the control shows ----
 
 TCalendarPainter &TChnCalendar::Painter() const
