@@ -1,5 +1,6 @@
 #include "uMain.h"
 
+#include "CalendarLook.h"
 #include "ChnCalendarPicker.h"
 #include "CnWorkdaysFile.h"
 #include "Clock.h"

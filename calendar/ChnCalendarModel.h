@@ -94,7 +94,6 @@ public:
     bool SetDateTime(tdt::TDateTime x);
     // Runs the rebuild again for the held date (after a colour change), when a month is shown.
     void Refresh();
-    bool MonthShown() const { return m_monthShown; }
 
     // The official days off and working days the day cells are marked from (not owned;
     // none by default). Setting it marks the shown month's cells again, without a rebuild.

@@ -2,6 +2,7 @@
 //     calendar-shot OUT.png [YYYY-MM-DD] [scale] [WIDTHxHEIGHT]
 // Without a date the control shows today, as at start-up. The official days off and
 // working days come from the program folder (TAVI_HOME, else the build's).
+#include "CalendarLook.h"
 #include "ChnCalendarPicker.h"
 #include "Clock.h"
 #include "FontMap.h"

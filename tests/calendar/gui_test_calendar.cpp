@@ -1,4 +1,5 @@
 // The real control, driven through QTest: the main window's instance at 311 x 253.
+#include "CalendarLook.h"
 #include "ChnCalendarPicker.h"
 #include "Clock.h"
 
@@ -23,6 +24,15 @@ void PrintTo(const YMD &d, std::ostream *os) { *os << d.year << '-' << d.month <
 } // namespace tdt
 
 namespace {
+
+// A change of the control's look: its style, edited and given back.
+template <class Edit>
+void Restyle(TChnCalendar &c, Edit edit)
+{
+    TChnCalendarStyle s = c.Style();
+    edit(s);
+    c.setStyle(s);
+}
 
 const QLocale kChinese(QLocale::Chinese, QLocale::China);
 
@@ -80,8 +90,9 @@ protected:
             }
         ASSERT_NE(a, nullptr) << name.toStdString();
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(a).center());
-        if (QMenu *sub = a->menu())
+        if (QMenu *sub = a->menu()) {
             ASSERT_TRUE(QTest::qWaitFor([sub] { return sub->isVisible(); }, 2000)) << name.toStdString();
+        }
     }
     QMenu *SubMenu(QMenu *menu, const QString &name) const { return menu->findChild<QMenu *>(name); }
 
@@ -444,7 +455,7 @@ TEST_F(CalendarWidget, SelectionGradientAndOutline)
 
 TEST_F(CalendarWidget, HiddenSelectionWithoutFocus)
 {
-    cal->setHideSelection(true);
+    Restyle(*cal, [&](TChnCalendarStyle &s) { s.HideSelection = true; });
     host->setFocus();
     cal->Grid()->clearFocus();
     const QImage hidden = CellImage(5, 5);
@@ -479,7 +490,7 @@ TEST_F(CalendarWidget, DrawEventsCanReplaceTheTexts)
 
 TEST_F(CalendarWidget, WeekendDayNumbersAreRed)
 {
-    cal->setColorDate(clr::RGB(0, 0, 200));
+    Restyle(*cal, [&](TChnCalendarStyle &s) { s.ColorDate = clr::RGB(0, 0, 200); });
     // 4 June (Saturday, row 1, column 7) and 8 June (Wednesday): strongest pixel colours of the top halves.
     auto dominant = [&](int col, int row) {
         const QImage img = CellImage(col, row);
@@ -545,20 +556,22 @@ TEST_F(CalendarWidget, LargeNumbersStayInTheirBands)
     EXPECT_EQ(QColor(bg.pixel(310, 252)), Rgb(clr::clGray));
     EXPECT_EQ(QColor(bg.pixel(1, 1)), QColor(Qt::white));
 
-    cal->setShowBackYearMonth(false);
+    Restyle(*cal, [&](TChnCalendarStyle &s) { s.ShowBackYearMonth = false; });
     const QImage plain = cal->BackgroundBitmap();
     for (int y = 1; y < 252; ++y)
         for (int x = 1; x < 310; ++x)
             ASSERT_EQ(plain.pixel(x, y), qRgb(255, 255, 255));
-    cal->setShowFrame(false);
+    Restyle(*cal, [&](TChnCalendarStyle &s) { s.ShowFrame = false; });
     EXPECT_EQ(cal->BackgroundBitmap().pixel(0, 0), qRgb(255, 255, 255));
 }
 
 TEST_F(CalendarWidget, BackgroundPictureBlend)
 {
-    cal->setShowBackYearMonth(false);
-    cal->setShowFrame(false);
-    cal->setStretch(false);
+    Restyle(*cal, [&](TChnCalendarStyle &s) {
+        s.ShowBackYearMonth = false;
+        s.ShowFrame = false;
+        s.Stretch = false;
+    });
     QImage pic(311, 253, QImage::Format_RGB32);
     pic.fill(Qt::black);
     pic.setPixel(0, 0, qRgb(255, 0, 0));
@@ -571,8 +584,10 @@ TEST_F(CalendarWidget, BackgroundPictureBlend)
     };
     for (const Case c : {Case{50, 127}, Case{100, 255}, Case{150, 127}, Case{0, 255}, Case{99, 2}}) {
         SCOPED_TRACE(c.alpha);
-        cal->setAlphaBlend(c.alpha);
-        cal->setBackGround(pic);
+        Restyle(*cal, [&](TChnCalendarStyle &s) {
+            s.AlphaBlend = c.alpha;
+            s.BackGround = pic;
+        });
         const QImage bg = cal->BackgroundBitmap();
         EXPECT_EQ(bg.pixel(50, 50), qRgb(c.grey, c.grey, c.grey));
         EXPECT_EQ(bg.pixel(100, 100), qRgb(255, 255, 255));
@@ -582,9 +597,11 @@ TEST_F(CalendarWidget, BackgroundPictureBlend)
     // A small centred picture: the white margin is the key colour.
     QImage small(100, 50, QImage::Format_RGB32);
     small.fill(Qt::black);
-    cal->setAlphaBlend(50);
-    cal->setCenter(true);
-    cal->setBackGround(small);
+    Restyle(*cal, [&](TChnCalendarStyle &s) {
+        s.AlphaBlend = 50;
+        s.Center = true;
+        s.BackGround = small;
+    });
     EXPECT_EQ(cal->BackgroundBitmap().pixel(10, 10), qRgb(255, 255, 255));
     EXPECT_EQ(cal->BackgroundBitmap().pixel(155, 126), qRgb(127, 127, 127));
 
@@ -594,12 +611,14 @@ TEST_F(CalendarWidget, BackgroundPictureBlend)
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
             wide.setPixel(x, y, qRgb(0, 0, 255));
-    cal->setCenter(false);
-    cal->setStretch(true);
-    cal->setBackGround(wide);
+    Restyle(*cal, [&](TChnCalendarStyle &s) {
+        s.Center = false;
+        s.Stretch = true;
+        s.BackGround = wide;
+    });
     EXPECT_EQ(cal->BackgroundBitmap().pixel(150, 40), qRgb(127, 127, 127));
     EXPECT_EQ(cal->BackgroundBitmap().pixel(150, 120), qRgb(255, 255, 255));
-    cal->setCenter(true);
+    Restyle(*cal, [&](TChnCalendarStyle &s) { s.Center = true; });
     EXPECT_EQ(cal->BackgroundBitmap().pixel(150, 40), qRgb(255, 255, 255));
     EXPECT_EQ(cal->BackgroundBitmap().pixel(150, 120), qRgb(127, 127, 127));
     EXPECT_EQ(cal->BackgroundBitmap().pixel(150, 170), qRgb(255, 255, 255));
@@ -623,7 +642,7 @@ TEST_F(CalendarWidget, ScreenshotOfTodayShowsChineseGlyphs)
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&shotHost));
 
     // Every face the control asks for has the Chinese glyphs it draws.
-    for (const QFont &f : {shot.font(), shot.FontDate(), shot.FontCnDate(), shot.TodayLink()->font()}) {
+    for (const QFont &f : {shot.font(), shot.Style().FontDate, shot.Style().FontCnDate, shot.TodayLink()->font()}) {
         const QFontMetrics fm(f);
         for (QChar ch : QStringLiteral("今天年月农历初廿星期日"))
             EXPECT_TRUE(fm.inFont(ch)) << f.family().toStdString() << " " << QString(ch).toStdString();
@@ -638,7 +657,7 @@ TEST_F(CalendarWidget, ScreenshotOfTodayShowsChineseGlyphs)
     int inked = 0;
     for (int y = link.top(); y <= link.bottom(); ++y)
         for (int x = link.left(); x <= link.right(); ++x)
-            if (QColor(img.pixel(x, y)) == Rgb(shot.ColorTitleToday()))
+            if (QColor(img.pixel(x, y)) == Rgb(shot.Style().ColorTitleToday))
                 ++inked;
     EXPECT_GT(inked, 40);
     std::printf("screenshot: %s\n", file.toStdString().c_str());

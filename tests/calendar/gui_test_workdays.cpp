@@ -1,5 +1,6 @@
 // The 休 / 班 marks on the real control: where they go, what they leave alone, their
 // colours and properties, and the program-wide table from the program folder.
+#include "CalendarLook.h"
 #include "ChnCalendarPicker.h"
 #include "Clock.h"
 #include "CnWorkdaysFile.h"
@@ -17,6 +18,15 @@
 using namespace tdt;
 
 namespace {
+
+// A change of the control's look: its style, edited and given back.
+template <class Edit>
+void Restyle(TChnCalendar &c, Edit edit)
+{
+    TChnCalendarStyle s = c.Style();
+    edit(s);
+    c.setStyle(s);
+}
 
 const QLocale kChinese(QLocale::Chinese, QLocale::China);
 
@@ -103,26 +113,26 @@ protected:
 TEST_F(Marks, DefaultsAndTheMainWindowsSettings)
 {
     TChnCalendar plain;
-    EXPECT_FALSE(plain.ShowWorkdayMarks());
+    EXPECT_FALSE(plain.Style().ShowWorkdayMarks);
     EXPECT_EQ(plain.Workdays(), nullptr);
-    EXPECT_EQ(plain.ColorOffDay(), 2105568);
-    EXPECT_EQ(plain.ColorWorkDay(), 5197647);
-    EXPECT_EQ(plain.property("ShowWorkdayMarks").toBool(), false);
-    EXPECT_EQ(plain.property("ColorOffDay").toInt(), 2105568);
-    EXPECT_EQ(plain.property("ColorWorkDay").toInt(), 5197647);
+    EXPECT_EQ(plain.Style().ColorOffDay, 2105568);
+    EXPECT_EQ(plain.Style().ColorWorkDay, 5197647);
+    EXPECT_EQ(TChnCalendarStyle().ShowWorkdayMarks, false);
+    EXPECT_EQ(TChnCalendarStyle().ColorOffDay, 2105568);
+    EXPECT_EQ(TChnCalendarStyle().ColorWorkDay, 5197647);
 
     ApplyMainWindowCalendarSettings(plain);
-    EXPECT_TRUE(plain.ShowWorkdayMarks());
+    EXPECT_TRUE(plain.Style().ShowWorkdayMarks);
     EXPECT_EQ(plain.Workdays(), &CnWorkdays());
-    EXPECT_EQ(plain.ColorOffDay(), TChnCalendar::DefaultColorOffDay);
-    EXPECT_EQ(plain.ColorWorkDay(), TChnCalendar::DefaultColorWorkDay);
+    EXPECT_EQ(plain.Style().ColorOffDay, TChnCalendar::DefaultColorOffDay);
+    EXPECT_EQ(plain.Style().ColorWorkDay, TChnCalendar::DefaultColorWorkDay);
 
-    EXPECT_TRUE(plain.setProperty("ShowWorkdayMarks", false));
-    EXPECT_FALSE(plain.ShowWorkdayMarks());
-    EXPECT_TRUE(plain.setProperty("ColorOffDay", int(clr::clBlue)));
-    EXPECT_EQ(plain.ColorOffDay(), clr::clBlue);
-    EXPECT_TRUE(plain.setProperty("ColorWorkDay", int(clr::clGreen)));
-    EXPECT_EQ(plain.ColorWorkDay(), clr::clGreen);
+    Restyle(plain, [](TChnCalendarStyle &s) { s.ShowWorkdayMarks = false; });
+    EXPECT_FALSE(plain.Style().ShowWorkdayMarks);
+    Restyle(plain, [](TChnCalendarStyle &s) { s.ColorOffDay = clr::clBlue; });
+    EXPECT_EQ(plain.Style().ColorOffDay, clr::clBlue);
+    Restyle(plain, [](TChnCalendarStyle &s) { s.ColorWorkDay = clr::clGreen; });
+    EXPECT_EQ(plain.Style().ColorWorkDay, clr::clGreen);
 }
 
 struct SizeCase {
@@ -145,19 +155,21 @@ TEST_P(MarksAtSize, MarksCoverNothingElse)
         for (int d = 1; d <= DaysInMonth(month.year, month.month); ++d) {
             int col, row;
             Place(d, col, row);
-            cal->setShowWorkdayMarks(true);
+            Restyle(*cal, [&](TChnCalendarStyle &s) { s.ShowWorkdayMarks = true; });
             const QImage on = CellImage(col, row);
             const QRect mark = cal->WorkdayMarkRect(col, row);
-            cal->setShowWorkdayMarks(false);
+            Restyle(*cal, [&](TChnCalendarStyle &s) { s.ShowWorkdayMarks = false; });
             const QImage off = CellImage(col, row);
             EXPECT_TRUE(cal->WorkdayMarkRect(col, row).isEmpty());
             const TWorkdayMark want = MarkOfDay(d);
             SCOPED_TRACE(testing::Message() << month.year << '-' << month.month << '-' << d << " at " << sz.w << 'x' << sz.h);
             if (want == TWorkdayMark::None || !sz.marksFit) {
-                if (!sz.marksFit && want != TWorkdayMark::None)
+                if (!sz.marksFit && want != TWorkdayMark::None) {
                     EXPECT_TRUE(mark.isEmpty());
-                if (want == TWorkdayMark::None)
+                }
+                if (want == TWorkdayMark::None) {
                     EXPECT_TRUE(mark.isEmpty());
+                }
                 EXPECT_EQ(DiffOutside(on, off, mark), 0);
                 continue;
             }
@@ -166,15 +178,17 @@ TEST_P(MarksAtSize, MarksCoverNothingElse)
             EXPECT_TRUE(QRect(QPoint(0, 0), on.size()).contains(mark));
             EXPECT_LE(mark.bottom(), on.height() / 2 - 1);
             EXPECT_EQ(DiffOutside(on, off, mark), 0);
-            const QColor colour = Rgb(want == TWorkdayMark::Off ? cal->ColorOffDay() : cal->ColorWorkDay());
+            const TChnCalendarStyle &look = cal->Style();
+            const QColor colour = Rgb(want == TWorkdayMark::Off ? look.ColorOffDay : look.ColorWorkDay);
             EXPECT_GE(CountColour(on, mark, colour), 8);
             if (d != month.day) {
                 const QImage bg = BackgroundUnder(col, row);
                 EXPECT_EQ(DiffInside(off, bg, mark), 0) << "the unmarked cell has ink where the mark goes";
             }
         }
-        if (sz.marksFit)
+        if (sz.marksFit) {
             EXPECT_EQ(marked, month.month == 10 ? 8 : 11);
+        }
     }
 }
 
@@ -211,13 +225,15 @@ TEST_F(Marks, KnownDaysAtTheMainWindowsSize)
                 continue;
             }
             ASSERT_FALSE(mark.isEmpty());
-            const QColor colour = Rgb(c.mark == TWorkdayMark::Off ? cal->ColorOffDay() : cal->ColorWorkDay());
-            const QColor other = Rgb(c.mark == TWorkdayMark::Off ? cal->ColorWorkDay() : cal->ColorOffDay());
+            const TChnCalendarStyle &look = cal->Style();
+            const QColor colour = Rgb(c.mark == TWorkdayMark::Off ? look.ColorOffDay : look.ColorWorkDay);
+            const QColor other = Rgb(c.mark == TWorkdayMark::Off ? look.ColorWorkDay : look.ColorOffDay);
             EXPECT_GE(CountColour(img, mark, colour), 8);
             EXPECT_EQ(CountColour(img, mark, other), 0);
             // On the selection gradient the mark has a white ground.
-            if (selected == c.date.day)
+            if (selected == c.date.day) {
                 EXPECT_GE(CountColour(img, mark, Qt::white), mark.width() * mark.height() / 3);
+            }
         }
     }
 }
@@ -227,13 +243,13 @@ TEST_F(Marks, ATableAloneShowsNothingUntilTheMarksAreOn)
     TChnCalendar fresh(host.get());
     fresh.setGeometry(320, 0, 311, 253);
     ApplyMainWindowCalendarSettings(fresh);
-    fresh.setShowWorkdayMarks(false);
+    Restyle(fresh, [&](TChnCalendarStyle &s) { s.ShowWorkdayMarks = false; });
     fresh.setDateTime(EncodeDate(2026, 10, 15));
     fresh.show();
     const QImage without = fresh.Grid()->grab().toImage();
     fresh.setWorkdays(&table);
     EXPECT_EQ(fresh.Grid()->grab().toImage(), without);
-    fresh.setShowWorkdayMarks(true);
+    Restyle(fresh, [&](TChnCalendarStyle &s) { s.ShowWorkdayMarks = true; });
     EXPECT_NE(fresh.Grid()->grab().toImage(), without);
     // No table: marks on show nothing either.
     fresh.setWorkdays(nullptr);
@@ -246,8 +262,10 @@ TEST_F(Marks, ColourPropertiesRepaint)
     int col1, row1, col10, row10;
     Place(1, col1, row1);
     Place(10, col10, row10);
-    cal->setProperty("ColorOffDay", int(clr::RGB(0, 0, 255)));
-    cal->setProperty("ColorWorkDay", int(clr::RGB(0, 160, 0)));
+    Restyle(*cal, [](TChnCalendarStyle &s) {
+        s.ColorOffDay = clr::RGB(0, 0, 255);
+        s.ColorWorkDay = clr::RGB(0, 160, 0);
+    });
     EXPECT_GE(CountColour(CellImage(col1, row1), cal->WorkdayMarkRect(col1, row1), QColor(0, 0, 255)), 8);
     EXPECT_GE(CountColour(CellImage(col10, row10), cal->WorkdayMarkRect(col10, row10), QColor(0, 160, 0)), 8);
     // The day numbers keep their own colours.
@@ -265,9 +283,9 @@ TEST_F(Marks, AWiderDayTextLeavesNoRoomForTheMark)
                      });
     int col, row;
     Place(1, col, row);
-    cal->setShowWorkdayMarks(false);
+    Restyle(*cal, [&](TChnCalendarStyle &s) { s.ShowWorkdayMarks = false; });
     const QImage off = CellImage(col, row);
-    cal->setShowWorkdayMarks(true);
+    Restyle(*cal, [&](TChnCalendarStyle &s) { s.ShowWorkdayMarks = true; });
     EXPECT_EQ(CellImage(col, row), off);
 }
 
@@ -358,7 +376,7 @@ TEST_F(ProgramTable, ScreenshotOfOctober2026ShowsTheMarks)
     platform::SetNow(std::nullopt);
     EXPECT_EQ(DecodeDate(cal.DateTime()), (YMD{2026, 10, 1}));
     const QImage shot = cal.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_GE(CountColour(shot, shot.rect(), Rgb(cal.ColorOffDay())), 7 * 8);
+    EXPECT_GE(CountColour(shot, shot.rect(), Rgb(cal.Style().ColorOffDay)), 7 * 8);
     QDir().mkpath(CALENDAR_SHOT_DIR);
     EXPECT_TRUE(shot.save(QStringLiteral(CALENDAR_SHOT_DIR "/calendar-2026-10-workdays.png")));
 }
