@@ -6,9 +6,9 @@
 #include "uMain.h"
 
 #include "Dialogs.h"
+#include "ProgramFolder.h"
 #include "SingleInstance.h"
 #include "WindowFront.h"
-#include "uGlobal.h"
 
 #include <QApplication>
 

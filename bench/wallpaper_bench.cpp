@@ -2,9 +2,9 @@
 // ImageMagick compositing the same two pictures.
 //   wallpaper_bench [runs]
 #include "PictureFiles.h"
+#include "ProgramFolder.h"
 #include "WallpaperApply.h"
 #include "Wallpaper.h"
-#include "uGlobal.h"
 #include "uInfoFrm.h"
 #include "uPicSel.h"
 #include "uSetTrans.h"

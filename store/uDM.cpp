@@ -1,6 +1,6 @@
+#include "ProgramFolder.h"
 #include "uDM.h"
 
-#include "uGlobal.h"
 
 #include <QFileInfo>
 #include <QIODevice>

@@ -1,11 +1,11 @@
 #include "uPicSel.h"
 
 #include "Dialogs.h"
+#include "PicListFile.h"
 #include "PictureFiles.h"
-#include "SettingsFile.h"
+#include "ProgramFolder.h"
 #include "TImage.h"
 #include "WindowParts.h"
-#include "uGlobal.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -20,8 +20,6 @@ QString CurrentPicName;
 int PicIndex = 0;
 QPointer<TPicSelFrm> PicSelFrm;
 
-QString PicListPath() { return DataDir() + QStringLiteral("BGPicList.ini"); }
-
 void ResetPictureState()
 {
     CurrentPicName.clear();
@@ -32,11 +30,10 @@ void ResetPictureState()
 bool LoadPicList(bool chosen)
 {
     PicCount = 0;
-    const QString path = PicListPath();
-    const settings::Lines file = settings::Read(path);
+    const settings::Lines file = piclistfile::Read();
     if (file.status == settings::Status::NoFile) {
-        const QString a1 = QLatin1String(DefaultPicName);
-        const bool written = settings::Write(path, {a1, a1});
+        const QString a1 = QLatin1String(piclistfile::DefaultPicName);
+        const bool written = piclistfile::WriteDefault();
         CurrentPicName = a1;
         PicCount = 2;
         PicBGList = {{0, a1}, {1, a1}};
@@ -127,10 +124,10 @@ void TPicSelFrm::showEvent(QShowEvent *e)
 
 void TPicSelFrm::FormShow()
 {
-    const settings::Lines file = settings::Read(PicListPath());
+    const settings::Lines file = piclistfile::Read();
     if (file.status == settings::Status::NoFile) {
-        const QString a1 = QLatin1String(DefaultPicName);
-        settings::Write(PicListPath(), {a1, a1});
+        const QString a1 = QLatin1String(piclistfile::DefaultPicName);
+        piclistfile::WriteDefault();
         CurPicName = a1;
         LVpic->clear();
         LVpic->addItem(a1);
@@ -161,7 +158,7 @@ int TPicSelFrm::firstSelectedRow() const
     return -1;
 }
 
-bool TPicSelFrm::writeList() { return settings::Write(PicListPath(), QStringList{CurPicName} + rowCaptions()); }
+bool TPicSelFrm::writeList() { return piclistfile::Write(CurPicName, rowCaptions()); }
 
 void TPicSelFrm::btnAddClick()
 {
@@ -192,14 +189,14 @@ void TPicSelFrm::btnRemoveClick()
         return;
     const QString caption = LVpic->item(first)->text();
     if (caption == CurPicName)
-        CurPicName = QLatin1String(DefaultPicName);
-    if (caption != QLatin1String(DefaultPicName)) {
+        CurPicName = QLatin1String(piclistfile::DefaultPicName);
+    if (caption != QLatin1String(piclistfile::DefaultPicName)) {
         for (int i = LVpic->count() - 1; i >= 0; --i)
             if (LVpic->item(i)->isSelected())
                 delete LVpic->takeItem(i);
     }
     if (!writeList())
-        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(PicListPath()), this);
+        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(piclistfile::Path()), this);
 }
 
 void TPicSelFrm::btnOkClick()
@@ -213,7 +210,7 @@ void TPicSelFrm::btnOkClick()
     CurPicName = LVpic->item(first)->text();
     if (!writeList()) {
         CurPicName = before;
-        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(PicListPath()), this);
+        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(piclistfile::Path()), this);
         return;
     }
     accept();

@@ -7,8 +7,8 @@
 #include "Dialogs.h"
 #include "MainHooks.h"
 #include "NoteBox.h"
+#include "ProgramFolder.h"
 #include "uDM.h"
-#include "uGlobal.h"
 #include "uMain.h"
 
 #include <QApplication>

@@ -7,6 +7,7 @@
 #include "Dialogs.h"
 #include "NoteBox.h"
 #include "OpenPage.h"
+#include "ProgramFolder.h"
 #include "SettingsFile.h"
 #include "TImage.h"
 #include "WeekNotes.h"

@@ -3,6 +3,7 @@
 // turned read-only would. Typed text must stay in the box, the window must say so, and
 // the note must reach the file once the disk takes writes again.
 #include "NoteBox.h"
+#include "ProgramFolder.h"
 #include "WeekNotes.h"
 #include "store_fixture.h"
 #include "uDM.h"
@@ -83,7 +84,9 @@ int fDeviceCharacteristics(sqlite3_file *f) { return real(f)->pMethods->xDeviceC
 // Version 1 only: the notes file keeps its journal in a separate file, no shared memory.
 const sqlite3_io_methods kMethods = {1,      fClose,         fRead,       fWrite,          fTruncate,
                                      fSync,  fFileSize,      fLock,       fUnlock,         fCheckReserved,
-                                     fFileControl, fSectorSize, fDeviceCharacteristics};
+                                     fFileControl, fSectorSize, fDeviceCharacteristics,
+                                     // the version 2 and 3 members, unused
+                                     nullptr, nullptr, nullptr, nullptr, nullptr, nullptr};
 
 int fOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)
 {

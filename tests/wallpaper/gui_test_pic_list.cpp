@@ -2,9 +2,10 @@
 #include "wallpaper_fixture.h"
 
 #include "Dialogs.h"
+#include "PicListFile.h"
 #include "PictureFiles.h"
+#include "ProgramFolder.h"
 #include "WindowParts.h"
-#include "uGlobal.h"
 #include "uPicSel.h"
 
 #include <QFile>
@@ -28,9 +29,9 @@ class PicListTest : public WallpaperTest {};
 
 TEST_F(PicListTest, FirstStartCreatesTheListWithTheDefaultPictureTwice)
 {
-    ASSERT_FALSE(QFile::exists(PicListPath()));
+    ASSERT_FALSE(QFile::exists(piclistfile::Path()));
     EXPECT_TRUE(LoadPicList(false));
-    QFile f(PicListPath());
+    QFile f(piclistfile::Path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "A1.bmp\r\nA1.bmp\r\n");
     EXPECT_EQ(CurrentPicName, "A1.bmp");
@@ -49,7 +50,7 @@ class PicIndexCases : public PicListTest, public ::testing::WithParamInterface<I
 TEST_P(PicIndexCases, LastLineOrLastLineHoldingTheCurrentName)
 {
     const IndexCase &c = GetParam();
-    writeLines(PicListPath(), c.file);
+    writeLines(piclistfile::Path(), c.file);
     LoadPicList(false);
     EXPECT_EQ(PicIndex, c.unchosen);
     EXPECT_EQ(PicCount, c.file.size());
@@ -68,9 +69,9 @@ INSTANTIATE_TEST_SUITE_P(Files, PicIndexCases,
 
 TEST_F(PicListTest, AnEmptyFileKeepsTheListItHad)
 {
-    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp"});
+    writeLines(piclistfile::Path(), {"B.bmp", "A1.bmp", "B.bmp"});
     LoadPicList(false);
-    writeLines(PicListPath(), {});
+    writeLines(piclistfile::Path(), {});
     LoadPicList(true);
     EXPECT_EQ(PicCount, 0);
     EXPECT_EQ(names(), (QStringList{"B.bmp", "A1.bmp", "B.bmp"}));
@@ -103,7 +104,7 @@ protected:
     // Shows the window with `file` as the list file.
     void showWith(const QStringList &file)
     {
-        writeLines(PicListPath(), file);
+        writeLines(piclistfile::Path(), file);
         frm->FormShow();
     }
     TPicSelFrm *frm = nullptr;
@@ -128,7 +129,7 @@ TEST_F(PicSelFrmTest, ShowingWithoutAFileCreatesIt)
     frm->FormShow();
     EXPECT_EQ(rows(), QStringList{"A1.bmp"});
     EXPECT_EQ(frm->CurPicName, "A1.bmp");
-    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp"}));
+    EXPECT_EQ(lines(piclistfile::Path()), (QStringList{"A1.bmp", "A1.bmp"}));
 }
 
 TEST_F(PicSelFrmTest, AnEmptyFileKeepsTheRowsShownBefore)
@@ -158,7 +159,7 @@ TEST_F(PicSelFrmTest, AddingCopiesConvertsAndListsJpegAndGifButNotPng)
     EXPECT_EQ(shown[0].kind, "open");
     EXPECT_EQ(shown[0].detail.toString(), "All(*.bmp;*.ico,*.Jpg;*.PNG;*.JPEG;*.Gif;)");
     EXPECT_EQ(rows(), (QStringList{"A1.bmp", "photo.bmp", "anim.bmp"}));
-    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp", "photo.bmp", "anim.bmp"}));
+    EXPECT_EQ(lines(piclistfile::Path()), (QStringList{"A1.bmp", "A1.bmp", "photo.bmp", "anim.bmp"}));
     for (const char *f : {"photo.JPG", "photo.bmp", "anim.gif", "anim.bmp", "pic.png"})
         EXPECT_TRUE(QFile::exists(PictureDir() + f)) << f;
     EXPECT_FALSE(QFile::exists(PictureDir() + "gone.jpg"));
@@ -206,7 +207,7 @@ TEST_F(PicSelFrmTest, AnUnreadablePictureStaysCopiedButIsNotListed)
     frm->btnAddClick();
     EXPECT_TRUE(QFile::exists(PictureDir() + "bad.bmp"));
     EXPECT_EQ(rows(), QStringList{"A1.bmp"});
-    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp"}));
+    EXPECT_EQ(lines(piclistfile::Path()), (QStringList{"A1.bmp", "A1.bmp"}));
 }
 
 TEST_F(PicSelFrmTest, CancellingTheOpenDialogChangesNothing)
@@ -232,7 +233,7 @@ TEST_P(RemoveCases, FirstSelectedRowDecides)
     for (int r : c.selected)
         frm->LVpic->item(r)->setSelected(true);
     frm->btnRemoveClick();
-    EXPECT_EQ(lines(PicListPath()), c.expectedFile);
+    EXPECT_EQ(lines(piclistfile::Path()), c.expectedFile);
     EXPECT_EQ(frm->CurPicName, c.expectedFile.first());
     EXPECT_EQ(QStringList{frm->CurPicName} + rows(), c.expectedFile);
 }
@@ -262,10 +263,10 @@ TEST_F(PicSelFrmTest, RemovingNeverDeletesPictureFiles)
 TEST_F(PicSelFrmTest, RemovingWithoutSelectionWritesNothing)
 {
     showWith({"A1.bmp", "A1.bmp", "B.bmp"});
-    writeLines(PicListPath(), {"untouched"});
+    writeLines(piclistfile::Path(), {"untouched"});
     frm->LVpic->clearSelection();
     frm->btnRemoveClick();
-    EXPECT_EQ(lines(PicListPath()), QStringList{"untouched"});
+    EXPECT_EQ(lines(piclistfile::Path()), QStringList{"untouched"});
 }
 
 struct OkCase {
@@ -280,7 +281,7 @@ TEST_P(OkCases, ChoosesTheFirstSelectedRow)
 {
     const OkCase &c = GetParam();
     showWith({"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
-    writeLines(PicListPath(), {"untouched"});
+    writeLines(piclistfile::Path(), {"untouched"});
     frm->LVpic->clearSelection();
     for (int r : c.selected)
         frm->LVpic->item(r)->setSelected(true);
@@ -288,9 +289,9 @@ TEST_P(OkCases, ChoosesTheFirstSelectedRow)
     EXPECT_EQ(frm->CurPicName, c.current);
     EXPECT_EQ(frm->result(), QDialog::Accepted);
     if (c.writes)
-        EXPECT_EQ(lines(PicListPath()), (QStringList{c.current, "A1.bmp", "B.bmp", "C.bmp"}));
+        EXPECT_EQ(lines(piclistfile::Path()), (QStringList{c.current, "A1.bmp", "B.bmp", "C.bmp"}));
     else
-        EXPECT_EQ(lines(PicListPath()), QStringList{"untouched"});
+        EXPECT_EQ(lines(piclistfile::Path()), QStringList{"untouched"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, OkCases,
@@ -305,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, OkCases,
 
 TEST_F(PicSelFrmTest, ChoosingAnotherPictureStartsTheRotationThere)
 {
-    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp", "B.bmp"});
+    writeLines(piclistfile::Path(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp", "B.bmp"});
     LoadPicList(false);
     ASSERT_EQ(PicIndex, 4);
     QTimer::singleShot(0, frm, [this] {
@@ -315,12 +316,12 @@ TEST_F(PicSelFrmTest, ChoosingAnotherPictureStartsTheRotationThere)
     imgAddToDeskClick(nullptr);
     EXPECT_EQ(CurrentPicName, "C.bmp");
     EXPECT_EQ(PicIndex, 3);
-    EXPECT_EQ(lines(PicListPath()).first(), "C.bmp");
+    EXPECT_EQ(lines(piclistfile::Path()).first(), "C.bmp");
 }
 
 TEST_F(PicSelFrmTest, ClosingWithoutAChoiceStartsAtTheLastEntry)
 {
-    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
+    writeLines(piclistfile::Path(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
     LoadPicList(true);
     ASSERT_EQ(PicIndex, 2);
     QTimer::singleShot(0, frm, [this] {

@@ -1,8 +1,8 @@
 // BMP in and out, the JPEG pass and the conversions of added pictures.
 #include "PictureFiles.h"
+#include "ProgramFolder.h"
 #include "wallpaper_fixture.h"
 
-#include "uGlobal.h"
 
 #include <QFile>
 #include <QImage>
