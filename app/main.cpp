@@ -5,9 +5,9 @@
 
 #include "Dialogs.h"
 #include "FirstPaint.h"
+#include "ProgramFolder.h"
 #include "SingleInstance.h"
 #include "WindowFront.h"
-#include "uGlobal.h"
 
 #include <QApplication>
 

@@ -5,10 +5,12 @@
 #include "CnWorkdaysFile.h"
 #include "Clock.h"
 #include "Dialogs.h"
+#include "FormSizeFile.h"
 #include "NoteBox.h"
 #include "OpenPage.h"
 #include "PictureButton.h"
 #include "PixelFont.h"
+#include "ProgramFolder.h"
 #include "SettingsFile.h"
 #include "TImage.h"
 #include "WallpaperApply.h"
@@ -740,33 +742,20 @@ void TMainFrm::imgFontClick()
 
 void TMainFrm::LoadFormSize()
 {
-    const QString path = DataDir() + QStringLiteral("FormSize.ini");
     TFormSizeState &s = sizeState;
-    const bool firstStart = !QFile::exists(path);
+    const bool firstStart = !formsizefile::Exists();
     if (!firstStart) {
-        const settings::Lines lines = settings::Read(path);
-        int values[5];
-        for (int i = 0; i < 5; ++i) {
-            const settings::Status st = lines.number(i, values[i]);
-            if (st != settings::Status::Ok) {
-                dialogs::ShowError(settings::Describe(st, path, i), this);
-                return;
-            }
+        const formsizefile::TContent file = formsizefile::Read();
+        if (file.status != settings::Status::Ok) {
+            dialogs::ShowError(file.error(), this);
+            return;
         }
-        s.LetterNo = values[0];
-        s.SavedWidth = values[1];
-        s.SavedHeight = values[2];
-        s.SavedLeft = values[3];
-        s.SavedTop = values[4];
-        // The month line is read on its own; a bad one is passed over where it fails.
-        QString month;
-        int monthNo = 0;
-        if (lines.text(5, month) == settings::Status::Ok) {
-            s.MonthText = month;
-            if (lines.number(5, monthNo) == settings::Status::Ok) {
-                udMonthPosition = monthNo;
-                lblMonthCaption = month;
-            }
+        const QString monthText = s.MonthText;
+        s = file.size;
+        s.MonthText = file.month.value_or(monthText);
+        if (file.month && file.monthNo) {
+            udMonthPosition = *file.monthNo;
+            lblMonthCaption = *file.month;
         }
     } else {
         const QSize screen = QGuiApplication::primaryScreen()->size();
@@ -792,13 +781,7 @@ void TMainFrm::LoadFormSize()
         dialogs::ShowError(QStringLiteral("无法写入文件 FormSize.ini"), this);
 }
 
-bool TMainFrm::writeSizeFile(const QString &monthLine) const
-{
-    const TFormSizeState &s = sizeState;
-    return settings::Write(DataDir() + QStringLiteral("FormSize.ini"),
-                           {QString::number(s.LetterNo), QString::number(s.SavedWidth), QString::number(s.SavedHeight),
-                            QString::number(s.SavedLeft), QString::number(s.SavedTop), monthLine});
-}
+bool TMainFrm::writeSizeFile(const QString &monthLine) const { return formsizefile::Write(sizeState, monthLine); }
 
 bool TMainFrm::SaveFormSize() { return writeSizeFile(lblMonthCaption); }
 

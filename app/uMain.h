@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the week view beside the month calendar, the options menu, the
 // editing commands, the export, the borderless frame and its size memory.
+#include "FormSizeFile.h"
 #include "TDateTime.h"
 
 #include <QWidget>
@@ -20,13 +21,6 @@ class TImage;
 class TNoteBox;
 class TPictureButton;
 class TWeekNotes;
-
-// Data/FormSize.ini is written on close with these values.
-struct TFormSizeState {
-    int LetterNo = 1;
-    int SavedWidth = 0, SavedHeight = 0, SavedLeft = 0, SavedTop = 0;
-    QString MonthText;
-};
 
 class TMainFrm : public QWidget {
     Q_OBJECT

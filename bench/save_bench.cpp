@@ -4,6 +4,7 @@
 // durable commit of the same engine in the same folder, and the RTF writing alone.
 //   save_bench [folder]   (default: a temporary folder beside the build's program folder)
 #include "NoteBox.h"
+#include "ProgramFolder.h"
 #include "RtfCodec.h"
 #include "WeekBoxes.h"
 #include "uDM.h"

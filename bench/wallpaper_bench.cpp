@@ -2,9 +2,11 @@
 // ImageMagick compositing the same two pictures.
 //   wallpaper_bench [runs]
 #include "PictureFiles.h"
+#include "ProgramFolder.h"
 #include "WallpaperApply.h"
+#include "ProgramFolder.h"
 #include "RecordingWallpaper.h"
-#include "uGlobal.h"
+#include "Wallpaper.h"
 #include "uInfoFrm.h"
 #include "uPicSel.h"
 #include "uSetTrans.h"

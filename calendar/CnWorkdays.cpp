@@ -1,9 +1,11 @@
 #include "CnWorkdays.h"
 
+#include "WorkdaysFile.h"
+
+#include <QFile>
+
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <system_error>
 
 namespace {
 
@@ -165,21 +167,9 @@ TCnWorkdays TCnWorkdays::FromText(std::string_view text)
 
 TCnWorkdays TCnWorkdays::FromFile(const std::filesystem::path &path)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
+    std::string text;
+    if (workdaysfile::Read(QFile::decodeName(path.native().c_str()), MaxFileBytes, text) != settings::Status::Ok)
         return {};
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return {};
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    std::string text(ec ? MaxFileBytes : std::size_t(std::min<std::uintmax_t>(size, MaxFileBytes)), '\0');
-    in.read(text.data(), std::streamsize(text.size()));
-    text.resize(std::size_t(in.gcount()));
-    // More than the limit: the last line read may be cut short.
-    if (text.size() == MaxFileBytes && in.peek() != std::char_traits<char>::eof()) {
-        const std::size_t nl = text.rfind('\n');
-        text.resize(nl == std::string::npos ? 0 : nl + 1);
-    }
     TCnWorkdays t = FromText(text);
     t.m_fileRead = true;
     return t;

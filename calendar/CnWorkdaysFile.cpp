@@ -1,6 +1,6 @@
 #include "CnWorkdaysFile.h"
 
-#include "uGlobal.h"
+#include "WorkdaysFile.h"
 
 #include <QFile>
 
@@ -20,8 +20,6 @@ bool &Loaded()
 
 } // namespace
 
-QString CnWorkdaysPath() { return DataDir() + QStringLiteral("CnWorkdays.tsv"); }
-
 const TCnWorkdays &CnWorkdays()
 {
     if (!Loaded())
@@ -31,7 +29,7 @@ const TCnWorkdays &CnWorkdays()
 
 const TCnWorkdays &ReloadCnWorkdays()
 {
-    Table() = TCnWorkdays::FromFile(std::filesystem::path(QFile::encodeName(CnWorkdaysPath()).toStdString()));
+    Table() = TCnWorkdays::FromFile(std::filesystem::path(QFile::encodeName(workdaysfile::Path()).toStdString()));
     Loaded() = true;
     return Table();
 }

@@ -5,8 +5,6 @@
 
 #include <QString>
 
-// DataDir() + "CnWorkdays.tsv".
-QString CnWorkdaysPath();
 // Loads the file the first time; a missing file gives an empty table.
 const TCnWorkdays &CnWorkdays();
 // Reads the file again into the same object, so pointers to it stay valid.

@@ -1,6 +1,6 @@
 #pragma once
 // Eras, festivals and the day-information record the calendar control reads.
-#include "../store/TDateTime.h"
+#include "TDateTime.h"
 
 #include <string>
 #include <string_view>

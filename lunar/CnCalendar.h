@@ -7,7 +7,7 @@
 // are BC. Every operation is a pure function; an operation that reports
 // failure leaves its outputs as they were. Texts are UTF-8 and point into
 // constant storage.
-#include "../store/TDateTime.h"
+#include "TDateTime.h"
 
 #include <string_view>
 

@@ -1,7 +1,7 @@
+#include "ProgramFolder.h"
 #include "uDM.h"
 
 #include "SqliteStatement.h"
-#include "uGlobal.h"
 
 #include <QFileInfo>
 #include <QIODevice>

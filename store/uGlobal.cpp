@@ -1,8 +1,5 @@
 #include "uGlobal.h"
 
-#include <QCoreApplication>
-#include <QDir>
-
 #include <cassert>
 
 std::vector<TWeekConList> WeekConList;
@@ -30,18 +27,3 @@ void BuildWeek(std::vector<TWeekConList> &week, tdt::TDateTime baseDate)
     week[6].BoxNo = week[5].BoxNo;
     week[6].DayKey = week[5].DayKey;
 }
-
-QString ProgramDir()
-{
-    QString dir = qEnvironmentVariable("TAVI_HOME");
-    if (dir.isEmpty())
-        dir = QCoreApplication::applicationDirPath();
-    dir = QDir::cleanPath(QDir(dir).absolutePath());
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    return dir;
-}
-
-QString DataDir() { return ProgramDir() + QStringLiteral("Data/"); }
-
-QString PictureDir() { return ProgramDir() + QStringLiteral("source/DeskTopBG/"); }

@@ -1,5 +1,5 @@
 #pragma once
-// Program-wide state shared by the windows: the displayed week and the program's folder.
+// Program-wide state shared by the windows: the displayed week.
 #include "TDateTime.h"
 
 #include <QString>
@@ -21,11 +21,3 @@ QString DayKeyOf(tdt::TDateTime date);
 
 // Fills all seven elements around the base date; the array must hold seven.
 void BuildWeek(std::vector<TWeekConList> &week, tdt::TDateTime baseDate);
-
-// The program's folder with a closing '/': the folder of the executable, or the
-// folder named by TAVI_HOME (tests and other installations use it).
-QString ProgramDir();
-// ProgramDir() + "Data/".
-QString DataDir();
-// ProgramDir() + "source/DeskTopBG/".
-QString PictureDir();

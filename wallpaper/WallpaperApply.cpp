@@ -1,8 +1,8 @@
 #include "WallpaperApply.h"
 
 #include "PictureFiles.h"
+#include "ProgramFolder.h"
 #include "uDeskBGSet.h"
-#include "uGlobal.h"
 #include "uInfoFrm.h"
 #include "uPicSel.h"
 

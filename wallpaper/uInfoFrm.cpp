@@ -1,9 +1,8 @@
 #include "uInfoFrm.h"
 
+#include "ConfigSetBgFile.h"
 #include "Dialogs.h"
 #include "PixelFont.h"
-#include "SettingsFile.h"
-#include "uGlobal.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -15,25 +14,21 @@ bool AskBeforeApply = true;
 bool ApplyConfirmed = false;
 QPointer<TInforFrm> InforFrm;
 
-QString ConfigSetBgPath() { return DataDir() + QStringLiteral("configSetBg.ini"); }
-
 bool ReadApplyConfirmation(QString &error)
 {
     AskBeforeApply = true;
     ApplyConfirmed = false;
-    const QString path = ConfigSetBgPath();
-    const settings::Lines lines = settings::Read(path);
-    if (lines.status == settings::Status::NoFile) {
-        if (!settings::Write(path, {QStringLiteral("1")})) {
-            error = QStringLiteral("无法写入文件 %1").arg(path);
+    int ask = 0;
+    const settings::Status s = configsetbgfile::ReadAsk(ask);
+    if (s == settings::Status::NoFile) {
+        if (!configsetbgfile::WriteAsk(true)) {
+            error = QStringLiteral("无法写入文件 %1").arg(configsetbgfile::Path());
             return false;
         }
         return true;
     }
-    int ask = 0;
-    const settings::Status s = lines.number(0, ask);
     if (s != settings::Status::Ok) {
-        error = settings::Describe(s, path, 0);
+        error = settings::Describe(s, configsetbgfile::Path(), 0);
         return false;
     }
     AskBeforeApply = ask > 0;
@@ -84,8 +79,8 @@ void TInforFrm::btnOkClick()
     if (chkNoAsk->isChecked()) {
         AskBeforeApply = false;
         ApplyConfirmed = true;
-        if (!settings::Write(ConfigSetBgPath(), {QStringLiteral("0")}))
-            dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(ConfigSetBgPath()), this);
+        if (!configsetbgfile::WriteAsk(false))
+            dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(configsetbgfile::Path()), this);
     } else {
         ApplyConfirmed = true;
     }

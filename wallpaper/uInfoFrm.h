@@ -15,7 +15,6 @@ extern bool AskBeforeApply;
 // The last answer; only the window's buttons change it.
 extern bool ApplyConfirmed;
 
-QString ConfigSetBgPath();
 // Start-up: AskBeforeApply = true and ApplyConfirmed = false, then the file's first line
 // (> 0: ask). A missing file is created with "1". False, with the message for the generic
 // error display, when the line is missing or not a number or the file cannot be read or

@@ -1,13 +1,13 @@
 #include "uPicSel.h"
 
 #include "Dialogs.h"
+#include "PicListFile.h"
 #include "PictureButton.h"
 #include "PictureFiles.h"
 #include "PixelFont.h"
-#include "SettingsFile.h"
+#include "ProgramFolder.h"
 #include "TImage.h"
 #include "uDeskBGSet.h"
-#include "uGlobal.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -22,8 +22,6 @@ QString CurrentPicName;
 int PicIndex = 0;
 QPointer<TPicSelFrm> PicSelFrm;
 
-QString PicListPath() { return DataDir() + QStringLiteral("BGPicList.ini"); }
-
 void ResetPictureState()
 {
     CurrentPicName.clear();
@@ -34,11 +32,10 @@ void ResetPictureState()
 bool LoadPicList(bool chosen)
 {
     PicCount = 0;
-    const QString path = PicListPath();
-    const settings::Lines file = settings::Read(path);
+    const settings::Lines file = piclistfile::Read();
     if (file.status == settings::Status::NoFile) {
-        const QString a1 = QLatin1String(DefaultPicName);
-        const bool written = settings::Write(path, {a1, a1});
+        const QString a1 = QLatin1String(piclistfile::DefaultPicName);
+        const bool written = piclistfile::WriteDefault();
         CurrentPicName = a1;
         PicCount = 2;
         PicBGList = {{0, a1}, {1, a1}};
@@ -130,10 +127,10 @@ void TPicSelFrm::showEvent(QShowEvent *e)
 
 void TPicSelFrm::FormShow()
 {
-    const settings::Lines file = settings::Read(PicListPath());
+    const settings::Lines file = piclistfile::Read();
     if (file.status == settings::Status::NoFile) {
-        const QString a1 = QLatin1String(DefaultPicName);
-        settings::Write(PicListPath(), {a1, a1});
+        const QString a1 = QLatin1String(piclistfile::DefaultPicName);
+        piclistfile::WriteDefault();
         CurPicName = a1;
         LVpic->clear();
         LVpic->addItem(a1);
@@ -164,7 +161,7 @@ int TPicSelFrm::firstSelectedRow() const
     return -1;
 }
 
-bool TPicSelFrm::writeList() { return settings::Write(PicListPath(), QStringList{CurPicName} + rowCaptions()); }
+bool TPicSelFrm::writeList() { return piclistfile::Write(CurPicName, rowCaptions()); }
 
 void TPicSelFrm::btnAddClick()
 {
@@ -188,14 +185,14 @@ void TPicSelFrm::btnRemoveClick()
         return;
     const QString caption = LVpic->item(first)->text();
     if (caption == CurPicName)
-        CurPicName = QLatin1String(DefaultPicName);
-    if (caption != QLatin1String(DefaultPicName)) {
+        CurPicName = QLatin1String(piclistfile::DefaultPicName);
+    if (caption != QLatin1String(piclistfile::DefaultPicName)) {
         for (int i = LVpic->count() - 1; i >= 0; --i)
             if (LVpic->item(i)->isSelected())
                 delete LVpic->takeItem(i);
     }
     if (!writeList())
-        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(PicListPath()), this);
+        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(piclistfile::Path()), this);
 }
 
 void TPicSelFrm::btnOkClick()
@@ -209,7 +206,7 @@ void TPicSelFrm::btnOkClick()
     CurPicName = LVpic->item(first)->text();
     if (!writeList()) {
         CurPicName = before;
-        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(PicListPath()), this);
+        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(piclistfile::Path()), this);
         return;
     }
     accept();

@@ -27,10 +27,6 @@ extern QString CurrentPicName;
 // Position in PicBGList of the background for the next apply.
 extern int PicIndex;
 
-// The name of the default background, shipped in the picture folder.
-inline constexpr const char *DefaultPicName = "A1.bmp";
-
-QString PicListPath();
 // The main window's creation: no current picture, an empty list.
 void ResetPictureState();
 // Reads the list file into the globals. PicIndex becomes the last line holding the current

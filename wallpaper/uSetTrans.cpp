@@ -3,8 +3,7 @@
 #include "Dialogs.h"
 #include "PictureButton.h"
 #include "PixelFont.h"
-#include "SettingsFile.h"
-#include "uGlobal.h"
+#include "SetTransFile.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -16,35 +15,30 @@
 int TransMode = 1;
 QPointer<TSetTransFrm> SetTransFrm;
 
-QString SetTransPath() { return DataDir() + QStringLiteral("SetTrans.ini"); }
-
 bool LoadTransMode(QString *error)
 {
-    const QString path = SetTransPath();
-    const settings::Lines file = settings::Read(path);
-    if (file.status == settings::Status::NoFile) {
-        TransMode = 1;
-        if (!settings::Write(path, {QStringLiteral("1")})) {
+    const settings::Status s = settransfile::ReadMode(TransMode);
+    if (s == settings::Status::NoFile) {
+        TransMode = settransfile::FullTransparency;
+        if (!settransfile::WriteMode(TransMode)) {
             if (error)
-                *error = QStringLiteral("无法写入文件 %1").arg(path);
+                *error = QStringLiteral("无法写入文件 %1").arg(settransfile::Path());
             return false;
         }
         return true;
     }
-    if (file.status != settings::Status::Ok) {
+    if (s != settings::Status::Ok) {
         if (error)
-            *error = settings::Describe(file.status, path, 0);
+            *error = settings::Describe(s, settransfile::Path(), 0);
         return false;
     }
-    int mode = 1;
-    TransMode = file.number(0, mode) == settings::Status::Ok ? mode : 1;
     return true;
 }
 
 bool SaveTransMode(int mode)
 {
     TransMode = mode;
-    return settings::Write(SetTransPath(), {QString::number(mode)});
+    return settransfile::WriteMode(mode);
 }
 
 QColor TransBoxColour(int mode)
@@ -131,7 +125,7 @@ void TSetTransFrm::FormShow()
 void TSetTransFrm::btnOkClick()
 {
     if (!SaveTransMode(rbHalf->isChecked() ? 0 : 1)) {
-        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(SetTransPath()), this);
+        dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(settransfile::Path()), this);
         return;
     }
     accept();

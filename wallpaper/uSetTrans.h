@@ -16,7 +16,6 @@ class TCloseButton;
 // 1: full transparency; any other value: half. 1 until the file is read.
 extern int TransMode;
 
-QString SetTransPath();
 // Reads Data/SetTrans.ini into TransMode (a missing or non-numeric first line is full
 // transparency); a missing file is created with "1". False, with the message for the
 // generic error display, when the file exists but cannot be read, or cannot be created.

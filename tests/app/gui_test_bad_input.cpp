@@ -6,8 +6,8 @@
 #include "Clock.h"
 #include "Dialogs.h"
 #include "NoteBox.h"
+#include "ProgramFolder.h"
 #include "uDM.h"
-#include "uGlobal.h"
 #include "uMain.h"
 
 #include <QApplication>

@@ -8,6 +8,7 @@
 #include "NoteBox.h"
 #include "OpenPage.h"
 #include "PictureButton.h"
+#include "ProgramFolder.h"
 #include "SettingsFile.h"
 #include "TImage.h"
 #include "WeekNotes.h"

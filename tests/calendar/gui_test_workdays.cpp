@@ -4,6 +4,7 @@
 #include "ChnCalendarPicker.h"
 #include "Clock.h"
 #include "CnWorkdaysFile.h"
+#include "WorkdaysFile.h"
 
 #include <gtest/gtest.h>
 
@@ -311,7 +312,7 @@ protected:
     }
     void WriteFile(const QByteArray &bytes)
     {
-        QFile f(CnWorkdaysPath());
+        QFile f(workdaysfile::Path());
         ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
         f.write(bytes);
     }
@@ -322,7 +323,7 @@ protected:
 
 TEST_F(ProgramTable, ReadsTheFileInTheProgramFolder)
 {
-    EXPECT_EQ(CnWorkdaysPath(), QDir(home.path()).filePath("Data/CnWorkdays.tsv"));
+    EXPECT_EQ(workdaysfile::Path(), QDir(home.path()).filePath("Data/CnWorkdays.tsv"));
     ASSERT_NO_FATAL_FAILURE(WriteFile("# 2026\n2026-10-01\t休\t国庆节\n2026-10-10\t班\t国庆节\n2026-02-14\t班\t春节\n"
                                       "2026-02-15\t休\t春节\nnot a line\n"));
     const TCnWorkdays &t = ReloadCnWorkdays();
@@ -362,7 +363,7 @@ TEST_F(ProgramTable, NoFileNoMarksNoTrouble)
 
 TEST_F(ProgramTable, ScreenshotOfOctober2026ShowsTheMarks)
 {
-    QFile::copy(CN_WORKDAYS_FILE, CnWorkdaysPath());
+    QFile::copy(CN_WORKDAYS_FILE, workdaysfile::Path());
     ReloadCnWorkdays();
     platform::SetNow(EncodeDateTime(2026, 10, 1, 9, 0, 0));
     QWidget host;

@@ -3,6 +3,7 @@
 // turned read-only would. Typed text must stay in the box, the window must say so, and
 // the note must reach the file once the disk takes writes again.
 #include "NoteBox.h"
+#include "ProgramFolder.h"
 #include "WeekNotes.h"
 #include "week_under_test.h"
 #include "store_fixture.h"

@@ -1,6 +1,7 @@
 // Loading and saving a week through six real note boxes and the real notes database,
 // with and without one transaction per save.
 #include "NoteBox.h"
+#include "ProgramFolder.h"
 #include "RtfCodec.h"
 #include "WeekNotes.h"
 #include "week_under_test.h"

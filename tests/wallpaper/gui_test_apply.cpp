@@ -1,10 +1,12 @@
 // One click on the wallpaper button: question, capture, background, mixing, files, desktop.
 #include "wallpaper_fixture.h"
 
+#include "ConfigSetBgFile.h"
 #include "Dialogs.h"
+#include "PicListFile.h"
 #include "PictureFiles.h"
+#include "ProgramFolder.h"
 #include "WallpaperApply.h"
-#include "uGlobal.h"
 #include "uInfoFrm.h"
 #include "uPicSel.h"
 #include "uSetTrans.h"
@@ -141,7 +143,7 @@ TEST_F(ApplyTest, TickedWithOkStoresZeroAndLaterClicksApplyAtOnce)
         EXPECT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Applied);
         EXPECT_TRUE(answer.asked);
     }
-    EXPECT_EQ(lines(ConfigSetBgPath()), QStringList{"0"});
+    EXPECT_EQ(lines(configsetbgfile::Path()), QStringList{"0"});
     EXPECT_FALSE(AskBeforeApply);
     {
         Answer answer(Answer::Cancel, false);
@@ -173,7 +175,7 @@ TEST_P(RefusedCases, StoreNothingAndAskAgain)
     }
     EXPECT_FALSE(ApplyConfirmed);
     EXPECT_TRUE(AskBeforeApply);
-    EXPECT_EQ(lines(ConfigSetBgPath()), QStringList{"1"});
+    EXPECT_EQ(lines(configsetbgfile::Path()), QStringList{"1"});
     EXPECT_FALSE(QFile::exists(PictureDir() + "Content.bmp")) << "nothing captured";
     EXPECT_TRUE(desktop->events.isEmpty());
     Answer again(Answer::Cancel, false);
@@ -197,7 +199,7 @@ TEST_F(ApplyTest, OkWithoutTickLeavesTheFileAlone)
     EXPECT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Applied);
     EXPECT_TRUE(ApplyConfirmed);
     EXPECT_TRUE(AskBeforeApply);
-    EXPECT_EQ(lines(ConfigSetBgPath()), QStringList{"1"});
+    EXPECT_EQ(lines(configsetbgfile::Path()), QStringList{"1"});
 }
 
 struct ConfigCase {
@@ -209,14 +211,14 @@ class ConfigSetBgCases : public ApplyTest, public ::testing::WithParamInterface<
 
 TEST_P(ConfigSetBgCases, FirstLineDecides)
 {
-    writeLines(ConfigSetBgPath(), GetParam().file);
+    writeLines(configsetbgfile::Path(), GetParam().file);
     ApplyConfirmed = true;
     QString error;
     EXPECT_EQ(ReadApplyConfirmation(error), GetParam().ok);
     EXPECT_EQ(error.isEmpty(), GetParam().ok);
     EXPECT_EQ(AskBeforeApply, GetParam().ask);
     EXPECT_FALSE(ApplyConfirmed);
-    EXPECT_EQ(lines(ConfigSetBgPath()), GetParam().file) << "never corrected";
+    EXPECT_EQ(lines(configsetbgfile::Path()), GetParam().file) << "never corrected";
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ConfigSetBgCases,
@@ -227,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(Files, ConfigSetBgCases,
 TEST_F(ApplyTest, RotationRunsBackwardsThroughTheList)
 {
     backgrounds({{"A1.bmp", QColor(0, 200, 0)}, {"B.bmp", QColor(200, 0, 0)}, {"C.bmp", QColor(0, 0, 200)}});
-    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
+    writeLines(piclistfile::Path(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
     LoadPicList(false);
     ASSERT_EQ(PicIndex, 3);
     AskBeforeApply = false;
@@ -251,7 +253,7 @@ class MissingBackground : public ApplyTest, public ::testing::WithParamInterface
 TEST_P(MissingBackground, UsesTheFollowingEntryOnEveryClick)
 {
     backgrounds({{"A1.bmp", QColor(0, 200, 0)}, {"C.bmp", QColor(0, 0, 200)}});
-    writeLines(PicListPath(), GetParam().file);
+    writeLines(piclistfile::Path(), GetParam().file);
     LoadPicList(false);
     AskBeforeApply = false;
     for (int k = 0; k < 3; ++k) {
@@ -339,7 +341,7 @@ TEST_F(ApplyTest, ABackgroundTooSmallForTheNotesFailsSilently)
 
 TEST_F(ApplyTest, AForwardStepStaysWhenTheApplyFails)
 {
-    writeLines(PicListPath(), {"Y.bmp", "A1.bmp", "Y.bmp"});
+    writeLines(piclistfile::Path(), {"Y.bmp", "A1.bmp", "Y.bmp"});
     writeSolidBmp("A1.bmp", 1024, 460, Qt::gray); // too small for the mixing
     LoadPicList(false);
     AskBeforeApply = false;
@@ -365,7 +367,7 @@ TEST_F(ApplyTest, UnusableListsFailWithoutHarm)
     // Empty list.
     EXPECT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Failed);
     // One entry naming a missing file: there is no following entry.
-    writeLines(PicListPath(), {"gone.bmp"});
+    writeLines(piclistfile::Path(), {"gone.bmp"});
     LoadPicList(false);
     EXPECT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Failed);
     EXPECT_EQ(PicIndex, 0);
@@ -374,7 +376,7 @@ TEST_F(ApplyTest, UnusableListsFailWithoutHarm)
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
     bad.write("BMnothing");
     bad.close();
-    writeLines(PicListPath(), {"A1.bmp", "A1.bmp"});
+    writeLines(piclistfile::Path(), {"A1.bmp", "A1.bmp"});
     LoadPicList(false);
     EXPECT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Failed);
     EXPECT_TRUE(desktop->events.isEmpty());

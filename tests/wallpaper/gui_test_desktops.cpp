@@ -1,6 +1,7 @@
 // The desktops themselves: stand-in D-Bus services for Plasma and Deepin, and real Xfce,
 // LXQt, KDE Plasma and GNOME settings under Xvfb on a D-Bus session of the test's own.
 // Each drives the desktop's backend with two prepared pictures in a row.
+#include "PicListFile.h"
 #include "Wallpaper.h"
 #include "WallpaperApply.h"
 #include "uInfoFrm.h"
@@ -560,7 +561,7 @@ TEST_F(GnomeApply, BeforeGnome42TheApplyCountsAndTheListMovesOn)
     qputenv("GSETTINGS_SCHEMA_DIR", old.path().toUtf8());
     for (const char *name : {"A1.bmp", "B.bmp", "C.bmp"})
         writeSolidBmp(name, 800, 600, QColor(90, 120, 150));
-    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
+    writeLines(piclistfile::Path(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
     LoadPicList(false);
     ASSERT_EQ(PicIndex, 3);
     AskBeforeApply = false;

@@ -2,9 +2,10 @@
 #include "wallpaper_fixture.h"
 
 #include "Dialogs.h"
+#include "PicListFile.h"
 #include "PictureButton.h"
 #include "PictureFiles.h"
-#include "uGlobal.h"
+#include "ProgramFolder.h"
 #include "uPicSel.h"
 
 #include <QApplication>
@@ -33,9 +34,9 @@ class PicListTest : public WallpaperTest {};
 
 TEST_F(PicListTest, FirstStartCreatesTheListWithTheDefaultPictureTwice)
 {
-    ASSERT_FALSE(QFile::exists(PicListPath()));
+    ASSERT_FALSE(QFile::exists(piclistfile::Path()));
     EXPECT_TRUE(LoadPicList(false));
-    QFile f(PicListPath());
+    QFile f(piclistfile::Path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "A1.bmp\r\nA1.bmp\r\n");
     EXPECT_EQ(CurrentPicName, "A1.bmp");
@@ -54,7 +55,7 @@ class PicIndexCases : public PicListTest, public ::testing::WithParamInterface<I
 TEST_P(PicIndexCases, LastLineOrLastLineHoldingTheCurrentName)
 {
     const IndexCase &c = GetParam();
-    writeLines(PicListPath(), c.file);
+    writeLines(piclistfile::Path(), c.file);
     LoadPicList(false);
     EXPECT_EQ(PicIndex, c.unchosen);
     EXPECT_EQ(PicCount, c.file.size());
@@ -73,9 +74,9 @@ INSTANTIATE_TEST_SUITE_P(Files, PicIndexCases,
 
 TEST_F(PicListTest, AnEmptyFileKeepsTheListItHad)
 {
-    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp"});
+    writeLines(piclistfile::Path(), {"B.bmp", "A1.bmp", "B.bmp"});
     LoadPicList(false);
-    writeLines(PicListPath(), {});
+    writeLines(piclistfile::Path(), {});
     LoadPicList(true);
     EXPECT_EQ(PicCount, 0);
     EXPECT_EQ(names(), (QStringList{"B.bmp", "A1.bmp", "B.bmp"}));
@@ -108,7 +109,7 @@ protected:
     // Shows the window with `file` as the list file.
     void showWith(const QStringList &file)
     {
-        writeLines(PicListPath(), file);
+        writeLines(piclistfile::Path(), file);
         frm->FormShow();
     }
     TPicSelFrm *frm = nullptr;
@@ -133,7 +134,7 @@ TEST_F(PicSelFrmTest, ShowingWithoutAFileCreatesIt)
     frm->FormShow();
     EXPECT_EQ(rows(), QStringList{"A1.bmp"});
     EXPECT_EQ(frm->CurPicName, "A1.bmp");
-    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp"}));
+    EXPECT_EQ(lines(piclistfile::Path()), (QStringList{"A1.bmp", "A1.bmp"}));
 }
 
 TEST_F(PicSelFrmTest, AnEmptyFileKeepsTheRowsShownBefore)
@@ -163,7 +164,7 @@ TEST_F(PicSelFrmTest, AddingCopiesConvertsAndListsJpegGifAndPng)
     EXPECT_EQ(shown[0].kind, "open");
     EXPECT_EQ(shown[0].detail.toString(), "All(*.bmp;*.ico,*.Jpg;*.PNG;*.JPEG;*.Gif;)");
     EXPECT_EQ(rows(), (QStringList{"A1.bmp", "photo.bmp", "anim.bmp", "pic.bmp"}));
-    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp", "photo.bmp", "anim.bmp", "pic.bmp"}));
+    EXPECT_EQ(lines(piclistfile::Path()), (QStringList{"A1.bmp", "A1.bmp", "photo.bmp", "anim.bmp", "pic.bmp"}));
     for (const char *f : {"photo.JPG", "photo.bmp", "anim.gif", "anim.bmp", "pic.png", "pic.bmp"})
         EXPECT_TRUE(QFile::exists(PictureDir() + f)) << f;
     EXPECT_FALSE(QFile::exists(PictureDir() + "gone.jpg"));
@@ -213,7 +214,7 @@ TEST_F(PicSelFrmTest, AnUnreadablePictureIsNeitherCopiedNorListed)
     frm->btnAddClick();
     EXPECT_FALSE(QFile::exists(PictureDir() + "bad.bmp"));
     EXPECT_EQ(rows(), QStringList{"A1.bmp"});
-    EXPECT_EQ(lines(PicListPath()), (QStringList{"A1.bmp", "A1.bmp"}));
+    EXPECT_EQ(lines(piclistfile::Path()), (QStringList{"A1.bmp", "A1.bmp"}));
 }
 
 TEST_F(PicSelFrmTest, CancellingTheOpenDialogChangesNothing)
@@ -248,12 +249,12 @@ TEST_F(PicSelFrmTest, ABrokenJpegOrGifLeavesTheListAndTheFolderAsTheyWere)
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(f.endsWith("jpg") ? QByteArray("\xFF\xD8\xFF\xC0\x00\x0B", 6) : QByteArray("GIF89a"));
     }
-    const QStringList listBefore = lines(PicListPath());
+    const QStringList listBefore = lines(piclistfile::Path());
     const auto before = folderFiles(PictureDir());
     dialogs::QueueAnswer(QStringList{jpg, gif});
     frm->btnAddClick();
     EXPECT_EQ(rows(), (QStringList{"A1.bmp", "X.bmp"}));
-    EXPECT_EQ(lines(PicListPath()), listBefore);
+    EXPECT_EQ(lines(piclistfile::Path()), listBefore);
     EXPECT_EQ(folderFiles(PictureDir()), before) << "X.bmp whole, no copy, nothing left half-written";
 }
 
@@ -323,7 +324,7 @@ TEST_P(RemoveCases, FirstSelectedRowDecides)
     for (int r : c.selected)
         frm->LVpic->item(r)->setSelected(true);
     frm->btnRemoveClick();
-    EXPECT_EQ(lines(PicListPath()), c.expectedFile);
+    EXPECT_EQ(lines(piclistfile::Path()), c.expectedFile);
     EXPECT_EQ(frm->CurPicName, c.expectedFile.first());
     EXPECT_EQ(QStringList{frm->CurPicName} + rows(), c.expectedFile);
 }
@@ -353,10 +354,10 @@ TEST_F(PicSelFrmTest, RemovingNeverDeletesPictureFiles)
 TEST_F(PicSelFrmTest, RemovingWithoutSelectionWritesNothing)
 {
     showWith({"A1.bmp", "A1.bmp", "B.bmp"});
-    writeLines(PicListPath(), {"untouched"});
+    writeLines(piclistfile::Path(), {"untouched"});
     frm->LVpic->clearSelection();
     frm->btnRemoveClick();
-    EXPECT_EQ(lines(PicListPath()), QStringList{"untouched"});
+    EXPECT_EQ(lines(piclistfile::Path()), QStringList{"untouched"});
 }
 
 struct OkCase {
@@ -371,7 +372,7 @@ TEST_P(OkCases, ChoosesTheFirstSelectedRow)
 {
     const OkCase &c = GetParam();
     showWith({"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
-    writeLines(PicListPath(), {"untouched"});
+    writeLines(piclistfile::Path(), {"untouched"});
     frm->LVpic->clearSelection();
     for (int r : c.selected)
         frm->LVpic->item(r)->setSelected(true);
@@ -379,9 +380,9 @@ TEST_P(OkCases, ChoosesTheFirstSelectedRow)
     EXPECT_EQ(frm->CurPicName, c.current);
     EXPECT_EQ(frm->result(), QDialog::Accepted);
     if (c.writes)
-        EXPECT_EQ(lines(PicListPath()), (QStringList{c.current, "A1.bmp", "B.bmp", "C.bmp"}));
+        EXPECT_EQ(lines(piclistfile::Path()), (QStringList{c.current, "A1.bmp", "B.bmp", "C.bmp"}));
     else
-        EXPECT_EQ(lines(PicListPath()), QStringList{"untouched"});
+        EXPECT_EQ(lines(piclistfile::Path()), QStringList{"untouched"});
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, OkCases,
@@ -396,7 +397,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, OkCases,
 
 TEST_F(PicSelFrmTest, ChoosingAnotherPictureStartsTheRotationThere)
 {
-    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp", "B.bmp"});
+    writeLines(piclistfile::Path(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp", "B.bmp"});
     LoadPicList(false);
     ASSERT_EQ(PicIndex, 4);
     QTimer::singleShot(0, frm, [this] {
@@ -406,12 +407,12 @@ TEST_F(PicSelFrmTest, ChoosingAnotherPictureStartsTheRotationThere)
     imgAddToDeskClick(nullptr);
     EXPECT_EQ(CurrentPicName, "C.bmp");
     EXPECT_EQ(PicIndex, 3);
-    EXPECT_EQ(lines(PicListPath()).first(), "C.bmp");
+    EXPECT_EQ(lines(piclistfile::Path()).first(), "C.bmp");
 }
 
 TEST_F(PicSelFrmTest, ClosingWithoutAChoiceStartsAtTheLastEntry)
 {
-    writeLines(PicListPath(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
+    writeLines(piclistfile::Path(), {"B.bmp", "A1.bmp", "B.bmp", "C.bmp"});
     LoadPicList(true);
     ASSERT_EQ(PicIndex, 2);
     QTimer::singleShot(0, frm, [this] {

@@ -2,7 +2,7 @@
 #include "wallpaper_fixture.h"
 
 #include "PictureButton.h"
-#include "uGlobal.h"
+#include "SetTransFile.h"
 #include "uSetTrans.h"
 
 #include <QApplication>
@@ -26,7 +26,7 @@ TEST_F(TransparencyTest, FirstStartCreatesTheFileWithFullTransparency)
     TransMode = 7;
     ASSERT_TRUE(LoadTransMode());
     EXPECT_EQ(TransMode, 1);
-    QFile f(SetTransPath());
+    QFile f(settransfile::Path());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), "1\r\n");
     RecolourBoxes(panel.boxList());
@@ -43,7 +43,7 @@ class TransModeCases : public TransparencyTest, public ::testing::WithParamInter
 
 TEST_P(TransModeCases, FirstLineAsNumberAnythingElseIsFull)
 {
-    writeLines(SetTransPath(), GetParam().file);
+    writeLines(settransfile::Path(), GetParam().file);
     ASSERT_TRUE(LoadTransMode());
     EXPECT_EQ(TransMode, GetParam().mode);
     RecolourBoxes(panel.boxList());
@@ -51,7 +51,7 @@ TEST_P(TransModeCases, FirstLineAsNumberAnythingElseIsFull)
         GetParam().colour.isValid() ? GetParam().colour : QApplication::palette().color(QPalette::Base);
     for (QTextEdit *box : panel.boxes)
         EXPECT_EQ(boxColour(box), expected);
-    EXPECT_EQ(lines(SetTransPath()), GetParam().file) << "the file is not corrected";
+    EXPECT_EQ(lines(settransfile::Path()), GetParam().file) << "the file is not corrected";
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, TransModeCases,
@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(Files, TransModeCases,
 
 TEST_F(TransparencyTest, AnUnreadableFileIsAnErrorForTheShowSteps)
 {
-    ASSERT_TRUE(QDir().mkpath(SetTransPath())); // a folder where the file should be
+    ASSERT_TRUE(QDir().mkpath(settransfile::Path())); // a folder where the file should be
     QString error;
     EXPECT_FALSE(LoadTransMode(&error));
     EXPECT_FALSE(error.isEmpty());
@@ -109,14 +109,14 @@ private:
 
 TEST_F(TransparencyTest, HalfStoredOpensOnHalfAndOkWithoutChangeStoresZero)
 {
-    writeLines(SetTransPath(), {"2"});
+    writeLines(settransfile::Path(), {"2"});
     ASSERT_TRUE(LoadTransMode());
     CreateSetTransFrm(nullptr);
     WhenShown shown([](TSetTransFrm *f) { QTest::mouseClick(f->btnOk, Qt::LeftButton); });
     N_BgTransparentClick(nullptr, panel.boxList());
     EXPECT_TRUE(shown.shownHalf);
     EXPECT_FALSE(shown.shownFull);
-    EXPECT_EQ(lines(SetTransPath()), QStringList{"0"});
+    EXPECT_EQ(lines(settransfile::Path()), QStringList{"0"});
     EXPECT_EQ(TransMode, 0);
     EXPECT_EQ(boxColour(panel.boxes[0]), QColor(247, 247, 247));
 }
@@ -132,14 +132,14 @@ TEST_F(TransparencyTest, ChoosingHalfThenCancelStoresNothingAndKeepsTheColour)
     });
     N_BgTransparentClick(nullptr, panel.boxList());
     EXPECT_TRUE(shown.shownFull);
-    EXPECT_EQ(lines(SetTransPath()), QStringList{"1"});
+    EXPECT_EQ(lines(settransfile::Path()), QStringList{"1"});
     EXPECT_EQ(TransMode, 1);
     EXPECT_EQ(boxColour(panel.boxes[5]), QApplication::palette().color(QPalette::Base));
 }
 
 TEST_F(TransparencyTest, ChoosingFullStoresOneAndTheCloseButtonStoresNothing)
 {
-    writeLines(SetTransPath(), {"0"});
+    writeLines(settransfile::Path(), {"0"});
     ASSERT_TRUE(LoadTransMode());
     CreateSetTransFrm(nullptr);
     {
@@ -149,7 +149,7 @@ TEST_F(TransparencyTest, ChoosingFullStoresOneAndTheCloseButtonStoresNothing)
         });
         N_BgTransparentClick(nullptr, panel.boxList());
     }
-    EXPECT_EQ(lines(SetTransPath()), QStringList{"1"});
+    EXPECT_EQ(lines(settransfile::Path()), QStringList{"1"});
     EXPECT_EQ(boxColour(panel.boxes[0]), QApplication::palette().color(QPalette::Base));
     {
         WhenShown shown([](TSetTransFrm *f) {
@@ -159,6 +159,6 @@ TEST_F(TransparencyTest, ChoosingFullStoresOneAndTheCloseButtonStoresNothing)
         N_BgTransparentClick(nullptr, panel.boxList());
         EXPECT_TRUE(shown.shownFull);
     }
-    EXPECT_EQ(lines(SetTransPath()), QStringList{"1"});
+    EXPECT_EQ(lines(settransfile::Path()), QStringList{"1"});
     EXPECT_EQ(TransMode, 1);
 }

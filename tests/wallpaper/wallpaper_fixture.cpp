@@ -1,8 +1,8 @@
 #include "wallpaper_fixture.h"
 
 #include "Dialogs.h"
+#include "ProgramFolder.h"
 #include "SettingsFile.h"
-#include "uGlobal.h"
 #include "uInfoFrm.h"
 #include "uPicSel.h"
 #include "uSetTrans.h"

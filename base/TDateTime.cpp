@@ -31,8 +31,6 @@ TDateTime compose(long long dayNo, double time)
 
 } // namespace
 
-bool IsLeapYear(int y) { return year{y}.is_leap(); }
-
 int DaysInMonth(int y, int m)
 {
     if (m < 1 || m > 12)
@@ -102,8 +100,6 @@ int DayOfTheWeek(TDateTime value)
     const weekday wd{sys_days{days{DayNumber(value) + kEpochShift}}};
     return int(wd.iso_encoding());
 }
-
-TDateTime DateOf(TDateTime value) { return double(DayNumber(value)); }
 
 double TimeOf(TDateTime value) { return timeFraction(value); }
 

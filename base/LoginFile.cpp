@@ -1,6 +1,6 @@
 #include "LoginFile.h"
 
-#include "uGlobal.h"
+#include "ProgramFolder.h"
 
 namespace loginfile {
 

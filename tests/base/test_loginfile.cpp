@@ -1,9 +1,27 @@
 // Data/loginstr.db read and written as files, without the windows.
-#include "lock_fixture.h"
+#include "base_fixture.h"
 
 #include "LoginFile.h"
 
-TEST_F(LockTest, FileIsRewrittenWholeWithCrLf)
+#include <QFile>
+
+namespace {
+
+class LoginFileTest : public ProgramFolderTest {
+protected:
+    void writeLogin(const QByteArray &bytes) const { writeFile(loginfile::Path(), bytes); }
+    void copyLogin(const QString &fixture) const
+    {
+        QFile f(QStringLiteral(TAVI_TEST_DATA "/lock/") + fixture);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << fixture.toStdString();
+        writeLogin(f.readAll());
+    }
+    std::optional<QByteArray> loginBytes() const { return fileBytes(loginfile::Path()); }
+};
+
+} // namespace
+
+TEST_F(LoginFileTest, FileIsRewrittenWholeWithCrLf)
 {
     writeLogin("a much longer old password\r\nsame\r\n-1\r\nstray fourth line\r\n");
     ASSERT_TRUE(loginfile::WritePassword(QStringLiteral("pw"), QStringLiteral("pw")));
@@ -12,7 +30,7 @@ TEST_F(LockTest, FileIsRewrittenWholeWithCrLf)
     EXPECT_EQ(loginBytes(), QByteArray("QZKVT4817306\r\nQZKVT4817306\r\n0\r\n"));
 }
 
-TEST_F(LockTest, LineZeroReadsAsStored)
+TEST_F(LoginFileTest, LineZeroReadsAsStored)
 {
     copyLogin(QStringLiteral("trailing_blanks.db"));
     QString line0;
@@ -25,14 +43,14 @@ TEST_F(LockTest, LineZeroReadsAsStored)
     EXPECT_EQ(line0, QString::fromUtf8("周记2010"));
 }
 
-TEST_F(LockTest, MarkerIsRecognisedOnlyExactly)
+TEST_F(LoginFileTest, MarkerIsRecognisedOnlyExactly)
 {
     EXPECT_TRUE(loginfile::IsNoPassword(QStringLiteral("QZKVT4817306")));
     for (const char *other : {"qzkvt4817306", "QZKVT4817306 ", " QZKVT4817306", "QZKVT481730", "QZKVT48173066", ""})
         EXPECT_FALSE(loginfile::IsNoPassword(QString::fromLatin1(other))) << other;
 }
 
-TEST_F(LockTest, FileStatusesAtStartUp)
+TEST_F(LoginFileTest, FileStatusesAtStartUp)
 {
     QString line0;
     EXPECT_EQ(loginfile::ReadLine0(line0), settings::Status::NoFile);

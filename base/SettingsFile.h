@@ -1,7 +1,8 @@
 #pragma once
-// The small settings files under Data: lists of lines read by number and always
-// rewritten whole, in GB18030 (byte-identical to GBK for every GBK character) with
-// CR LF line ends. Reading accepts GBK and GB18030 and any line end.
+// The one module through which the files under Data are read and written. The settings
+// files are lists of lines read by number and always rewritten whole, in GB18030
+// (byte-identical to GBK for every GBK character) with CR LF line ends. Reading accepts
+// GBK and GB18030 and any line end.
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,9 @@ public:
 };
 
 Lines Read(const QString &path);
+// The file's bytes as they stand, at most `limit` of them when it is not negative; `more`
+// tells whether the file goes on beyond them. Ok, NoFile or ReadError.
+Status ReadBytes(const QString &path, QByteArray &bytes, qint64 limit = -1, bool *more = nullptr);
 // Writes all lines, each ended by CR LF; false when the file cannot be written.
 // The old file stays as it was until the new one is complete.
 bool Write(const QString &path, const QStringList &lines);

@@ -3,35 +3,44 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QTextCodec>
+#include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <algorithm>
 
 namespace settings {
 namespace {
 
-QTextCodec *codec()
-{
-    static QTextCodec *c = QTextCodec::codecForName("GB18030");
-    return c;
-}
+constexpr const char *CodePage = "GB18030";
 
 } // namespace
 
 // Most settings are numbers: plain ASCII, the same in every code page, needs no converter,
 // whose first use would load conversion tables while the program starts.
+// A converter keeps a cut character for the next call, so each call has its own.
 QByteArray Encode(const QString &text)
 {
     if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x80; }))
         return text.toLatin1();
-    return codec()->fromUnicode(text);
+    // A lone surrogate has no bytes of its own; it is written as '?' like any unwritable character.
+    QString clean = text;
+    for (qsizetype i = 0; i < clean.size(); ++i) {
+        const QChar c = clean.at(i);
+        if (c.isHighSurrogate() && i + 1 < clean.size() && clean.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            clean[i] = QLatin1Char('?');
+    }
+    QStringEncoder encoder(CodePage);
+    return encoder.encode(clean);
 }
 
 QString Decode(const QByteArray &bytes)
 {
     if (std::all_of(bytes.cbegin(), bytes.cend(), [](char c) { return uchar(c) < 0x80; }))
         return QString::fromLatin1(bytes);
-    return codec()->toUnicode(bytes);
+    QStringDecoder decoder(CodePage);
+    return decoder.decode(bytes);
 }
 
 Status Lines::text(int n, QString &out) const
@@ -58,22 +67,30 @@ Status Lines::number(int n, int &out) const
     return Status::Ok;
 }
 
+Status ReadBytes(const QString &path, QByteArray &bytes, qint64 limit, bool *more)
+{
+    QFile f(path);
+    if (!f.exists())
+        return Status::NoFile;
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        return Status::ReadError;
+    QByteArray all = limit < 0 ? f.readAll() : f.read(limit);
+    if (f.error() != QFileDevice::NoError)
+        return Status::ReadError;
+    if (more)
+        *more = limit >= 0 && all.size() == limit && !f.read(1).isEmpty();
+    bytes = std::move(all);
+    return Status::Ok;
+}
+
 Lines Read(const QString &path)
 {
     Lines r;
-    QFile f(path);
-    if (!f.exists())
+    QByteArray bytes;
+    r.status = ReadBytes(path, bytes);
+    if (r.status != Status::Ok)
         return r;
-    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly)) {
-        r.status = Status::ReadError;
-        return r;
-    }
-    const QString all = Decode(f.readAll());
-    if (f.error() != QFileDevice::NoError) {
-        r.status = Status::ReadError;
-        return r;
-    }
-    r.status = Status::Ok;
+    const QString all = Decode(bytes);
     // One pass over the text: replacing line ends in place costs a move of the rest of the
     // text per line, which a file of millions of lines turns into minutes.
     // A final line end closes the last line; it does not open an empty one.

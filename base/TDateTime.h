@@ -25,7 +25,6 @@ constexpr int MinYear = 1;
 constexpr int MaxYear = 9999;
 
 bool IsValidDate(int year, int month, int day);
-bool IsLeapYear(int year);
 int DaysInMonth(int year, int month);
 
 // False (and `out` left as it was) for dates outside years 1 ... 9999 or invalid days.
@@ -42,8 +41,6 @@ HMS DecodeTime(TDateTime value);
 
 // ISO weekday: 1 = Monday ... 7 = Sunday.
 int DayOfTheWeek(TDateTime value);
-// The time of day dropped.
-TDateTime DateOf(TDateTime value);
 // Fraction of a day, 0 <= t < 1.
 double TimeOf(TDateTime value);
 // Days added keep the time of day, also across the epoch.

@@ -74,3 +74,25 @@ TEST(SettingsFile, AFailedWriteLeavesTheOldFile)
     EXPECT_FALSE(settings::Write(p, {"1"}));
     EXPECT_FALSE(QFile::exists(p));
 }
+
+TEST(SettingsFile, CodePageBytes)
+{
+    struct Case {
+        const char *utf8;
+        const char *hex;
+    };
+    // Bytes as another converter gives them; a lone surrogate has none and becomes '?'.
+    const Case cases[] = {
+        {"√", "a1cc"},   {"×", "a1c1"},       {"█", "a880"},         {"周记", "d6dcbcc7"},
+        {"€", "a2e3"},   {"\xF0\x9F\x98\x80", "9439fc36"}, {"abc", "616263"},
+    };
+    for (const Case &c : cases) {
+        const QString text = QString::fromUtf8(c.utf8);
+        EXPECT_EQ(settings::Encode(text).toHex(), QByteArray(c.hex)) << c.utf8;
+        EXPECT_EQ(settings::Decode(QByteArray::fromHex(c.hex)), text) << c.hex;
+    }
+    EXPECT_EQ(settings::Encode(QString(QChar(0xD800)) + "a" + QChar(0xDC00)), QByteArray("?a?"));
+    // A cut character at the end of one text does not leak into the next one.
+    EXPECT_EQ(settings::Decode(QByteArray::fromHex("d6dcbc")), QString::fromUtf8("周"));
+    EXPECT_EQ(settings::Decode(QByteArray::fromHex("d6dc")), QString::fromUtf8("周"));
+}
