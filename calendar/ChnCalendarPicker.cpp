@@ -525,6 +525,9 @@ void TChnCalendar::ShowSelectedLine()
     m_lblSelected->setText(fit.Text);
     m_lblSelected->setToolTip(fit.Shortened ? WholeInfoLine(lead, rest, note) : QString());
     FitLabel(m_lblSelected);
+    // The label's own measure may add a pixel of overhang the text does not need.
+    if (m_lblSelected->width() > room)
+        m_lblSelected->resize(std::max(room, 0), m_lblSelected->height());
 }
 
 void TChnCalendar::PlaceMonthNumber()
