@@ -58,8 +58,11 @@ bool ImportWorkdays(QWidget *parent, TChnCalendar *calendar)
         QByteArray bytes;
         if (!ReadWhole(file, bytes, parent))
             return false;
-        const TArrangement a = ParseArrangement(std::string_view(bytes.constData(), std::size_t(bytes.size())));
         const QString name = QFileInfo(file).fileName();
+        const std::string_view text(bytes.constData(), std::size_t(bytes.size()));
+        // A file named a calendar is read as one, so that its faults are told in its terms.
+        const TArrangement a = name.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive) ? ParseICalendar(text)
+                                                                                          : ParseArrangement(text);
         if (!a.Ok()) {
             dialogs::ShowMessage(
                 QStringLiteral("无法导入“%1”：%2。\n").arg(name, QString::fromStdString(a.Error)) + kUnchanged,

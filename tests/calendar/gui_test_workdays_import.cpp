@@ -173,6 +173,9 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"AGoodFileWithABadOne",
                 {{"2027.ics", kNationalDay2027}, {"2028.ics", "BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:休\nEND:VEVENT\n"}},
                 QStringLiteral("无法导入“2028.ics”：第 2 行的事件没有开始日期（DTSTART）。\n放假安排没有改动。")},
+        Refusal{"ACalendarNamedFileThatIsATable",
+                {{"2027.ICS", "2027-10-01\t休\t国庆节\n"}},
+                QStringLiteral("无法导入“2027.ICS”：第 1 行不是 iCalendar 的内容行。\n放假安排没有改动。")},
         Refusal{"AFileThatIsNotThere", {{"", {}}}, QStringLiteral("无法读取“gone.ics”。\n放假安排没有改动。")}),
     [](const ::testing::TestParamInfo<Refusal> &i) { return std::string(i.param.name); });
 
