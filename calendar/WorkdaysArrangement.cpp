@@ -79,10 +79,9 @@ std::string UpperCase(std::string_view s)
 }
 
 struct ContentLine {
-    std::string Name;   // upper case
-    std::string Params; // upper case, ";NAME=VALUE..." as written
+    std::string Name; // upper case; the parameters play no part
     std::string Value;
-    int Number = 0;     // the physical line it starts on
+    int Number = 0; // the physical line it starts on
 };
 
 bool IsNameChar(char c)
@@ -99,7 +98,6 @@ bool SplitContentLine(std::string_view line, ContentLine &out)
     if (i == 0 || i == line.size() || (line[i] != ';' && line[i] != ':'))
         return false;
     out.Name = UpperCase(line.substr(0, i));
-    const std::size_t paramsStart = i;
     bool quoted = false;
     for (; i < line.size(); ++i) {
         if (line[i] == '"')
@@ -109,7 +107,6 @@ bool SplitContentLine(std::string_view line, ContentLine &out)
     }
     if (i == line.size())
         return false;
-    out.Params = UpperCase(line.substr(paramsStart, i - paramsStart));
     out.Value = std::string(line.substr(i + 1));
     return true;
 }
