@@ -1,6 +1,8 @@
 #pragma once
 // One click on the main window's wallpaper button: the week panel as it shows, laid over
 // the next background of the list, becomes the desktop wallpaper.
+#include "uPicMix.h"
+
 #include <QSize>
 #include <QString>
 
@@ -24,6 +26,9 @@ QString ChooseBackground();
 
 // The primary screen's size in device pixels; empty without a screen.
 QSize DesktopPixelSize();
+
+// The picture as the stretched style shows it on a desktop of `size` pixels.
+TPicture StretchedTo(const TPicture &picture, QSize size);
 
 // Brings the background to `desktop` pixels as the stretched style shows it (an empty size
 // keeps it as it is), lays "Content.bmp" over it (the part of the notes that fits) and

@@ -139,3 +139,37 @@ TEST_F(DesktopSize, TheNotesShowAtThePanelsOnScreenSizeAndAsSharp)
         }
     EXPECT_LT(error / (3.0 * notes.width() * notes.height()), 4.0);
 }
+
+TEST(StretchedTo, ShowsThePictureAsTheStretchedStyleDoes)
+{
+    // Two by two: black, white / red, blue; the fourth byte set, to see it cleared.
+    TPicture p(2, 2, 0x7f);
+    const QRgb px[4] = {qRgb(0, 0, 0), qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(0, 0, 255)};
+    for (int i = 0; i < 4; ++i) {
+        std::uint8_t *b = p.pixel(i % 2, i / 2);
+        b[0] = std::uint8_t(qBlue(px[i]));
+        b[1] = std::uint8_t(qGreen(px[i]));
+        b[2] = std::uint8_t(qRed(px[i]));
+    }
+    for (const QSize size : {QSize(2, 2), QSize(8, 8), QSize(16, 4), QSize(3, 9)}) {
+        const TPicture s = StretchedTo(p, size);
+        ASSERT_EQ(QSize(s.width, s.height), size);
+        auto at = [&](int x, int y) {
+            const std::uint8_t *b = s.pixel(x, y);
+            return qRgb(b[2], b[1], b[0]);
+        };
+        // The corners keep their colours; a column or row between them is a blend.
+        EXPECT_EQ(at(0, 0), px[0]) << size.width();
+        EXPECT_EQ(at(size.width() - 1, 0), px[1]) << size.width();
+        EXPECT_EQ(at(0, size.height() - 1), px[2]) << size.width();
+        EXPECT_EQ(at(size.width() - 1, size.height() - 1), px[3]) << size.width();
+        for (size_t i = 3; i < s.bits.size(); i += 4)
+            ASSERT_EQ(s.bits[i], 0) << size.width();
+        if (size.width() >= 8) {
+            const int mid = qGray(at(size.width() / 2, 0));
+            EXPECT_GT(mid, 60);
+            EXPECT_LT(mid, 195) << "a blend, not a copy of one side";
+        }
+    }
+    EXPECT_TRUE(StretchedTo(p, QSize()).empty());
+}
