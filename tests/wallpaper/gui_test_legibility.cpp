@@ -9,6 +9,7 @@
 #include "uPicSel.h"
 #include "uSetTrans.h"
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSignalSpy>
@@ -138,6 +139,19 @@ TEST_F(DesktopSize, TheNotesShowAtThePanelsOnScreenSizeAndAsSharp)
                      + std::abs(qBlue(m) - want(qBlue(s), qBlue(d)));
         }
     EXPECT_LT(error / (3.0 * notes.width() * notes.height()), 4.0);
+
+    // And legible in full mode on the shipped background, at this size and scale.
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TAVI_SHIPPED_BACKGROUND), PictureDir() + "shipped.bmp"));
+    TransMode = 1;
+    RecolourBoxes(panel.findChildren<QTextEdit *>());
+    ASSERT_TRUE(SaveNotesPicture(&panel));
+    ASSERT_TRUE(ComposeWallpaper(PictureDir() + "shipped.bmp"));
+    const QImage full = legibility::ReadPicture(PictureDir() + "Content.bmp");
+    const QImage onShipped = legibility::ReadPicture(PictureDir() + "Mix.bmp");
+    const double ratio = legibility::StrokeContrast(full, onShipped, QPoint(screen.width() - full.width() - 50, 30),
+                                                    TransBoxColour(1).rgb());
+    std::printf("  full mode on the shipped background: %.2f : 1\n", ratio);
+    EXPECT_GE(ratio, 3.0);
 }
 
 TEST(StretchedTo, ShowsThePictureAsTheStretchedStyleDoes)
