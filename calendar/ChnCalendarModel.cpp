@@ -113,9 +113,14 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
     if (ymd.year < 1949) {
         m_selectedLine = m_chnCal.EraText + " 农历" + m_cnDate;
     } else {
-        char buf[16];
+        char buf[40];
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
         m_selectedLine = std::string(buf) + " 农历" + m_cnDate;
+    }
+    if (OwnDateText) {
+        const std::string own = OwnDateText(ymd.year, ymd.month, ymd.day, false);
+        if (!own.empty())
+            m_selectedLine += " " + own;
     }
     if (View)
         View->TitleChanged();
@@ -131,6 +136,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
         c.CnDay.clear();
         c.CnText.clear();
         c.Workday = TWorkdayMark::None;
+        m_ownDates[k - 1].clear();
         c.DayColor = (k % 7 == 1 || k % 7 == 0) ? clr::clRed : ColorDate;
     }
 
@@ -178,6 +184,13 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
             if (!m_chnCal.CnHolidayText.empty()) {
                 c.CnText = m_chnCal.CnHolidayText;
                 c.CnColor = ColorCnHolDay;
+            }
+            if (OwnDateText) {
+                m_ownDates[i - 1] = OwnDateText(ymd.year, ymd.month, d, true);
+                if (!m_ownDates[i - 1].empty()) {
+                    c.CnText = m_ownDates[i - 1];
+                    c.CnColor = ColorOwnDate;
+                }
             }
 
             if (d == ymd.day) {
