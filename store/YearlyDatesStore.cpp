@@ -37,9 +37,21 @@ void TYearlyDatesStore::ensureTable()
     create.step();
 }
 
+bool TYearlyDatesStore::hasTable()
+{
+    if (!m_dm.AdoCon)
+        throw EDatabaseError(QStringLiteral("no database"));
+    sql::Statement s(m_dm.AdoCon->handle(),
+                     QStringLiteral("select 1 from sqlite_master where type = 'table' and name = '%1'")
+                         .arg(QLatin1String(TableName)));
+    return s.step();
+}
+
 std::vector<TYearlyDate> TYearlyDatesStore::Load()
 {
-    ensureTable();
+    // Reading leaves an older file as it is; the first date stored makes the table.
+    if (!hasTable())
+        return {};
     sql::Statement s(m_dm.AdoCon->handle(),
                      QStringLiteral("select Id, Name, IsBirthday, IsLunar, Month, Day, IsLeap, FirstYear, LeadDays"
                                     " from %1 order by Id")

@@ -1,7 +1,7 @@
 #pragma once
 // The user's yearly dates in the notes file, in a table of their own beside the notes.
-// A notes file from before the yearly dates gets the table on first use; the notes
-// table is never touched.
+// A notes file from before the yearly dates reads as an empty list and gets the table
+// when the first date is stored; the notes table is never touched.
 #include "YearlyDates.h"
 
 #include <vector>
@@ -22,6 +22,7 @@ public:
     void Remove(long long id);
 
 private:
+    bool hasTable();
     void ensureTable();
     TDM &m_dm;
 };

@@ -61,7 +61,10 @@ TEST_F(YearlyDatesStore, AnOlderNotesFileGetsTheTableOnFirstUseAndKeepsItsNotes)
     ASSERT_EQ(before.find(TYearlyDatesStore::TableName), std::string::npos);
 
     EXPECT_TRUE(store.Load().empty());
+    EXPECT_EQ(Schema(home.dbPath()), before); // reading alone changes nothing
 
+    store.Add(Mother());
+    ASSERT_EQ(store.Load().size(), 1u);
     const std::string after = Schema(home.dbPath());
     EXPECT_NE(after.find(TYearlyDatesStore::TableName), std::string::npos);
     // The notes table's definition and rows are as they were.
