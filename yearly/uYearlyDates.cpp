@@ -54,9 +54,11 @@ TYearlyDatesFrm::TYearlyDatesFrm(TDM &dm, QWidget *owner) : TBorderlessDialog(ow
     connect(imgClose, &TCloseButton::clicked, this, &QDialog::close);
 
     const QFont song = PixelFont(QStringLiteral("宋体"), 12);
+    // Spin boxes and combo boxes keep the style's own arrows.
     const QString edits = QStringLiteral(
-        "QLineEdit, QSpinBox, QComboBox, QListWidget { background: white; border: 1px solid #a0a0a0; }"
-        "QLineEdit:focus, QSpinBox:focus, QComboBox:focus, QListWidget:focus { border-color: #5a8ad6; }");
+        "QLineEdit, QListWidget { background: white; border: 1px solid #a0a0a0; }"
+        "QLineEdit { padding: 0 3px; }"
+        "QLineEdit:focus, QListWidget:focus { border-color: #5a8ad6; }");
     shpFrame->setStyleSheet(edits);
 
     lstDates = new QListWidget(shpFrame);
