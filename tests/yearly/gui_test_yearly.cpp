@@ -210,10 +210,11 @@ TEST(YearlyReminder, OncePerDayAtStartAndAfterEachMidnight)
         }
         EXPECT_EQ(announced.size(), s.announcements) << DecodeDate(s.now).day;
         EXPECT_EQ(notified.size(), s.notifications) << DecodeDate(s.now).day;
-        if (s.line)
+        if (s.line) {
             EXPECT_EQ(announced.last(), QStringList{QString::fromUtf8(s.line)});
-        else
+        } else {
             EXPECT_TRUE(announced.last().isEmpty());
+        }
     }
     EXPECT_EQ(notified.last(), QStringLiteral("纪念日提醒|今天：结婚 10 周年"));
     platform::SetNow(std::nullopt);
@@ -358,6 +359,35 @@ TEST_F(YearlyMainWindow, AddedFromTheDayMenuShownInCellLineAndTitleStrip)
 
     QTest::mouseClick(cal->Grid(), Qt::LeftButton, {}, cal->Grid()->CellRect(6, 2).center());
     EXPECT_EQ(cal->SelectedDateLine()->text(), QStringLiteral("2026-06-12 农历四月廿七 结婚 10 周年"));
+}
+
+TEST_F(YearlyMainWindow, TheDayMenuOpensOnDaysOfTheMonthOnly)
+{
+    TMainFrm &m = createShown();
+    TChnCalendar *cal = m.chnRili;
+    struct Case {
+        int col, row;
+        bool opens;
+        int day;
+    } cases[] = {
+        {2, 1, true, 1},   // Monday 1 June 2026
+        {1, 1, false, 0},  // the empty cell before it
+        {3, 5, true, 30},  // the last day
+        {4, 5, false, 0},  // after it
+        {3, 0, false, 0},  // the weekday heading
+        {0, 2, false, 0},  // the week numbers' column
+    };
+    for (const Case &c : cases) {
+        cal->DayMenu()->hide();
+        QTest::mousePress(cal->Grid(), Qt::RightButton, {}, cal->Grid()->CellRect(c.col, c.row).center());
+        EXPECT_EQ(cal->DayMenu()->isVisible(), c.opens) << c.col << ',' << c.row;
+        if (c.opens) {
+            EXPECT_EQ(cal->DayMenuDate(), EncodeDate(2026, 6, c.day));
+        }
+        QTest::mouseRelease(cal->Grid(), Qt::RightButton, {}, cal->Grid()->CellRect(c.col, c.row).center());
+    }
+    cal->DayMenu()->hide();
+    EXPECT_EQ(cal->DateTime(), EncodeDateTime(2026, 6, 10, 9, 0, 0)); // a right click selects nothing
 }
 
 TEST_F(YearlyMainWindow, ReminderAtStartInTheStatusStripAndTheListFromTheOptionsMenu)
