@@ -69,8 +69,7 @@ void TYearlyDatesMain::reload()
             // Without the table's rows the calendar shows no own dates; the notes go on.
         }
     }
-    m_main->chnRili->setOwnDates(
-        [this](int y, int m, int d, bool shortForm) { return TextOn(y, m, d, shortForm); });
+    m_main->chnRili->setOwnDates([this](int y, int m, int d, bool shortForm) { return TextOn(y, m, d, shortForm); });
     MarkWeek();
 }
 

@@ -51,7 +51,7 @@ struct TDue {
     size_t Index = 0;  // into the list
     int DaysAhead = 0; // 0 = today
     tdt::YMD Civil;
-    std::string Text;  // the count text of that occurrence
+    std::string Text; // the count text of that occurrence
 };
 // The dates whose next occurrence (today included) lies within their lead days, soonest first.
 std::vector<TDue> DueWithin(const std::vector<TYearlyDate> &list, const tdt::YMD &today);

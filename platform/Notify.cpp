@@ -21,10 +21,9 @@ bool ServiceThere(const QDBusConnection &bus)
     if (bus.interface()->isServiceRegistered(kService))
         return true;
     // A daemon that the bus starts on the first call.
-    const QDBusMessage r = QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"),
-                                                          QStringLiteral("/org/freedesktop/DBus"),
-                                                          QStringLiteral("org.freedesktop.DBus"),
-                                                          QStringLiteral("ListActivatableNames"));
+    const QDBusMessage r =
+        QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                                       QStringLiteral("org.freedesktop.DBus"), QStringLiteral("ListActivatableNames"));
     const QDBusMessage reply = bus.call(r, QDBus::Block, 2000);
     return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
            && reply.arguments().first().toStringList().contains(kService);

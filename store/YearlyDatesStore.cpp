@@ -102,7 +102,8 @@ void TYearlyDatesStore::Update(const TYearlyDate &d)
 void TYearlyDatesStore::Remove(long long id)
 {
     ensureTable();
-    sql::Statement s(m_dm.AdoCon->handle(), QStringLiteral("delete from %1 where Id = ?").arg(QLatin1String(TableName)));
+    sql::Statement s(m_dm.AdoCon->handle(),
+                     QStringLiteral("delete from %1 where Id = ?").arg(QLatin1String(TableName)));
     s.bindText(1, QString::number(id));
     s.step();
 }

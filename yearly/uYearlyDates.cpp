@@ -229,7 +229,8 @@ void TYearlyDatesFrm::updateNext()
     QString text;
     for (int y = today.year; y <= today.year + 1 && text.isEmpty(); ++y)
         for (const yearly::TOccurrence &o : yearly::OccurrencesIn(d, y))
-            if (tdt::EncodeDate(o.Civil.year, o.Civil.month, o.Civil.day) >= tdt::EncodeDate(today.year, today.month, today.day)) {
+            if (tdt::EncodeDate(o.Civil.year, o.Civil.month, o.Civil.day)
+                >= tdt::EncodeDate(today.year, today.month, today.day)) {
                 text = QStringLiteral("下次：%1-%2-%3 %4")
                            .arg(o.Civil.year)
                            .arg(o.Civil.month, 2, 10, QLatin1Char('0'))

@@ -32,7 +32,7 @@ public:
     QSpinBox *spnDay = nullptr;
     QSpinBox *spnFirstYear = nullptr; // 0 shows "无"
     QSpinBox *spnLead = nullptr;
-    QLabel *lblNext = nullptr;        // where the date falls next
+    QLabel *lblNext = nullptr; // where the date falls next
     QPushButton *btnNew = nullptr;
     QPushButton *btnSave = nullptr;
     QPushButton *btnDelete = nullptr;

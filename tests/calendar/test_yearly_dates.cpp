@@ -98,11 +98,11 @@ TEST(YearlyDates, CountText)
     } cases[] = {
         {"妈妈", true, 1966, 2026, "妈妈 60 岁生日"},
         {"结婚", false, 2016, 2026, "结婚 10 周年"},
-        {"妈妈", true, 0, 2026, "妈妈生日"},        // no first year: no count
-        {"妈妈生日", true, 0, 2026, "妈妈生日"},    // not "生日生日"
+        {"妈妈", true, 0, 2026, "妈妈生日"},     // no first year: no count
+        {"妈妈生日", true, 0, 2026, "妈妈生日"}, // not "生日生日"
         {"结婚纪念日", false, 0, 2026, "结婚纪念日"},
-        {"宝宝", true, 2026, 2026, "宝宝生日"},     // the year it began counts nothing yet
-        {"结婚", false, 2030, 2026, "结婚"},        // a first year still to come
+        {"宝宝", true, 2026, 2026, "宝宝生日"}, // the year it began counts nothing yet
+        {"结婚", false, 2030, 2026, "结婚"},    // a first year still to come
     };
     for (const Case &c : cases) {
         TYearlyDate d = Lunar(1, 1);

@@ -192,12 +192,12 @@ TEST(YearlyReminder, OncePerDayAtStartAndAfterEachMidnight)
         int announcements, notifications;
         const char *line; // of the last announcement
     } steps[] = {
-        {EncodeDateTime(2026, 6, 8, 8, 0, 0), 1, 0, nullptr},           // start: 4 days ahead, lead 3
-        {EncodeDateTime(2026, 6, 8, 23, 59, 59), 1, 0, nullptr},        // same day: nothing new
+        {EncodeDateTime(2026, 6, 8, 8, 0, 0), 1, 0, nullptr},    // start: 4 days ahead, lead 3
+        {EncodeDateTime(2026, 6, 8, 23, 59, 59), 1, 0, nullptr}, // same day: nothing new
         {EncodeDateTime(2026, 6, 9, 0, 0, 1), 2, 1, "3天后（6月12日）：结婚 10 周年"},
         {EncodeDateTime(2026, 6, 9, 18, 0, 0), 2, 1, "3天后（6月12日）：结婚 10 周年"}, // once a day
         {EncodeDateTime(2026, 6, 12, 0, 0, 0), 3, 2, "今天：结婚 10 周年"},
-        {EncodeDateTime(2026, 6, 13, 0, 0, 0), 4, 2, nullptr},          // past: nothing due
+        {EncodeDateTime(2026, 6, 13, 0, 0, 0), 4, 2, nullptr}, // past: nothing due
     };
     bool started = false;
     for (const Step &s : steps) {
@@ -370,12 +370,12 @@ TEST_F(YearlyMainWindow, TheDayMenuOpensOnDaysOfTheMonthOnly)
         bool opens;
         int day;
     } cases[] = {
-        {2, 1, true, 1},   // Monday 1 June 2026
-        {1, 1, false, 0},  // the empty cell before it
-        {3, 5, true, 30},  // the last day
-        {4, 5, false, 0},  // after it
-        {3, 0, false, 0},  // the weekday heading
-        {0, 2, false, 0},  // the week numbers' column
+        {2, 1, true, 1},  // Monday 1 June 2026
+        {1, 1, false, 0}, // the empty cell before it
+        {3, 5, true, 30}, // the last day
+        {4, 5, false, 0}, // after it
+        {3, 0, false, 0}, // the weekday heading
+        {0, 2, false, 0}, // the week numbers' column
     };
     for (const Case &c : cases) {
         cal->DayMenu()->hide();
