@@ -24,6 +24,8 @@ public:
     // The lines of the last announcement (empty when nothing was due).
     const QStringList &Lines() const { return m_lines; }
 
+    // Runs Check while the program runs, from Start on.
+    const QTimer &Timer() const { return m_timer; }
     // How often the clock is looked at; the announcement follows midnight by at most this.
     static constexpr int PollMs = 20000;
     // Sends the desktop notification; the platform's by default (tests replace it).
