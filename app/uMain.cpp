@@ -16,6 +16,7 @@
 #include "TImage.h"
 #include "WallpaperApply.h"
 #include "WeekBoxes.h"
+#include "YearlyDatesMain.h"
 #include "loginLock.h"
 #include "uDM.h"
 #include "uGlobal.h"
@@ -416,6 +417,7 @@ void TMainFrm::FormCreate()
     sizeState.LetterNo = 1;
 
     connect(chnRili, &TChnCalendar::OnChange, this, &TMainFrm::chnRiliChange);
+    yearlyDates = new TYearlyDatesMain(this);
     chnRili->setDateTime(platform::Now());
 
     if (!CheckLoginLock(this)) {
@@ -462,6 +464,8 @@ void TMainFrm::FormShow()
     else
         dialogs::ShowError(error, this);
     m_week->FormShown = true;
+    if (yearlyDates)
+        yearlyDates->StartReminders();
 }
 
 void TMainFrm::navigateWeb(const QString &address)
@@ -517,6 +521,8 @@ void TMainFrm::MarkWorkdays()
         l->move(lblweek[i]->x() + lblweek[i]->width() + 6, lblweek[i]->y());
         l->setVisible(!mark.isEmpty());
     }
+    if (yearlyDates)
+        yearlyDates->MarkWeek();
 }
 
 void TMainFrm::FormResize()
@@ -549,6 +555,8 @@ void TMainFrm::LayoutWeekView()
     }
     for (int i = 0; i < 6; ++i)
         lblWorkday[i]->move(lblweek[i]->x() + lblweek[i]->width() + 6, lblweek[i]->y());
+    if (yearlyDates)
+        yearlyDates->MarkWeek();
     MarkSelectedDay(chnRili->DateTime());
 }
 

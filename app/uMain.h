@@ -21,6 +21,7 @@ class TImage;
 class TNoteBox;
 class TPictureButton;
 class TWeekNotes;
+class TYearlyDatesMain;
 
 class TMainFrm : public QWidget {
     Q_OBJECT
@@ -110,6 +111,7 @@ public:
     QFrame *pnl_yearLine0 = nullptr, *pnl_yearLine1 = nullptr, *pnl_yearLine2 = nullptr;
     QFrame *pnl_yearLineREdge = nullptr, *pnl_buttonline = nullptr;
     TPictureButton *img_close = nullptr, *img_mini = nullptr;
+    TYearlyDatesMain *yearlyDates = nullptr;
 
     TWeekNotes &weekNotes() { return *m_week; }
     TFormSizeState sizeState;

@@ -131,6 +131,11 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
         m_selectedEra.clear();
         m_selectedLine = std::string(buf) + " 农历" + m_cnDate;
     }
+    if (OwnDateText) {
+        const std::string own = OwnDateText(ymd.year, ymd.month, ymd.day, false);
+        if (!own.empty())
+            m_selectedLine += " " + own;
+    }
     UpdateWorkdaysNote(ymd.year);
     if (View)
         View->TitleChanged();
@@ -146,6 +151,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
         c.CnDay.clear();
         c.CnText.clear();
         c.Workday = TWorkdayMark::None;
+        m_ownDates[k - 1].clear();
         c.DayColor = (k % 7 == 1 || k % 7 == 0) ? clr::clRed : ColorDate;
     }
 
@@ -193,6 +199,13 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
             if (!m_chnCal.CnHolidayText.empty()) {
                 c.CnText = m_chnCal.CnHolidayText;
                 c.CnColor = ColorCnHolDay;
+            }
+            if (OwnDateText) {
+                m_ownDates[i - 1] = OwnDateText(ymd.year, ymd.month, d, true);
+                if (!m_ownDates[i - 1].empty()) {
+                    c.CnText = m_ownDates[i - 1];
+                    c.CnColor = ColorOwnDate;
+                }
             }
 
             if (d == ymd.day) {

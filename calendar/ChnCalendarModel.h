@@ -81,6 +81,10 @@ public:
     TChnCalendarView *View = nullptr;
     std::function<tdt::TDateTime()> Now;
     std::function<void(TChnCal &, tdt::TDateTime)> Lunar;
+    // The user's own yearly date on a civil day, or "": its short form takes the lunar
+    // line before a festival or term, its long form joins the selected-date line.
+    // None by default.
+    std::function<std::string(int year, int month, int day, bool shortForm)> OwnDateText;
 
     // Colours the rebuild writes into the cells.
     TColor ColorDate = 5197647;
@@ -88,6 +92,7 @@ public:
     TColor ColorHoliday = 33023;
     TColor ColorLunarHolDay = 16733011;
     TColor ColorCnHolDay = 33023;
+    TColor ColorOwnDate = clr::RGB(214, 0, 110);
 
     tdt::TDateTime DateTime() const { return m_dateTime; }
     // The month rebuild; false when the value was ignored (unchanged, or year outside 1 ... 2100).
@@ -100,6 +105,9 @@ public:
     // and renews the note (TitleChanged).
     const TCnWorkdays *Workdays() const { return m_workdays; }
     void SetWorkdays(const TCnWorkdays *table);
+
+    // The short form of the user's own yearly date of each day, or "", per cell (1 ... 37).
+    const std::string &OwnDateOf(int k) const { return m_ownDates.at(k - 1); }
 
     const std::string &CnDate() const { return m_cnDate; }
     const std::string &CnMonth() const { return m_cnMonth; }
@@ -156,6 +164,7 @@ private:
     std::string m_cnDate, m_cnMonth, m_cnDay;
     std::string m_yearText, m_monthText, m_selectedLine, m_selectedEra, m_workdaysNote;
     std::array<TcnDateInf, CellCount> m_cells{};
+    std::array<std::string, LastDayCell> m_ownDates{};
     std::array<std::string, 6> m_weekNumbers{};
     TChnCal m_chnCal;
     int m_monthPos = 0;

@@ -216,6 +216,8 @@ void TCalendarGrid::mousePressEvent(QMouseEvent *e)
     int c, r;
     if (e->button() == Qt::LeftButton && CellAt(e->position().toPoint(), c, r))
         MoveCurrent(c, r);
+    else if (e->button() == Qt::RightButton && m_owner->m_showTitle)
+        m_owner->DayMenuAt(e->position().toPoint());
 }
 
 void TCalendarGrid::mouseMoveEvent(QMouseEvent *e)
@@ -339,6 +341,8 @@ TChnCalendar::TChnCalendar(QWidget *parent) : QWidget(parent)
     connect(m_yearArrows, &TUpDown::Clicked, this, [this](int delta) { m_model.YearArrow(delta); });
 
     m_grid = new TCalendarGrid(this);
+    m_dayMenu = new QMenu(this);
+    m_dayMenu->setObjectName(QStringLiteral("MenuDay"));
     connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint &p) {
         if (QMenu *menu = YearMenu())
             menu->popup(m_grid->mapToGlobal(p));
@@ -365,6 +369,25 @@ void TChnCalendar::CreateWnd()
     LayoutGridMetrics();
     setDateTime(platform::Now());
     setShowTitle(true);
+}
+
+void TChnCalendar::setOwnDates(std::function<std::string(int, int, int, bool)> texts)
+{
+    m_model.OwnDateText = std::move(texts);
+    m_model.Refresh();
+}
+
+void TChnCalendar::DayMenuAt(const QPoint &pos)
+{
+    int c, r;
+    if (m_dayMenu->isEmpty() || !m_grid->CellAt(pos, c, r) || c < 1 || c > 7 || r < 1)
+        return;
+    const int k = TChnCalendarModel::CellNo(c, r);
+    if (k > TChnCalendarModel::LastDayCell || !m_model.Cell(k).InUse)
+        return;
+    const tdt::YMD ymd = tdt::DecodeDate(m_model.DateTime());
+    m_dayMenuDate = tdt::EncodeDate(ymd.year, ymd.month, m_model.Cell(k).Day);
+    m_dayMenu->popup(m_grid->mapToGlobal(pos));
 }
 
 QMenu *TChnCalendar::MonthMenu()

@@ -126,6 +126,13 @@ public:
     // A colour as drawn: system colours resolved through the palette.
     QColor ToQColor(TColor c) const { return Painter().ToQColor(c); }
 
+    // The user's own yearly dates (see TChnCalendarModel::OwnDateText); the month is rebuilt.
+    void setOwnDates(std::function<std::string(int, int, int, bool)> texts);
+    // The menu a right click on a day of the month opens in title mode, when it holds any
+    // action; DayMenuDate() is then that day.
+    QMenu *DayMenu() const { return m_dayMenu; }
+    tdt::TDateTime DayMenuDate() const { return m_dayMenuDate; }
+
     // The user's actions, also reachable from code.
     void GoToToday() { m_model.GoToToday(); }
 
@@ -191,6 +198,7 @@ private:
     void ShowSelectedLine();
     const QImage &ComposeCell(int col, int row, const QRect &r, bool selected, bool focused);
     void GridClicked(const QPoint &pos);
+    void DayMenuAt(const QPoint &pos);
     void setLabelColor(QLabel *label, TColor c);
 
     TChnCalendarModel m_model;
@@ -210,5 +218,7 @@ private:
     QLabel *m_lblSelected = nullptr;
     QMenu *m_monthMenu = nullptr;
     QMenu *m_yearMenu = nullptr;
+    QMenu *m_dayMenu = nullptr;
+    tdt::TDateTime m_dayMenuDate = 0;
     int m_monthNumberRight = 45;
 };
