@@ -28,7 +28,16 @@ std::optional<TEditCommands::Target> TEditCommands::capture() const
     TNoteBox *box = FocusedBox();
     if (!box)
         return std::nullopt;
-    return Target{box};
+    // A cursor of its own follows the document, whatever the box does with its own one.
+    return Target{box, box->textCursor()};
+}
+
+TNoteBox *TEditCommands::Target::restore() const
+{
+    if (!box)
+        return nullptr;
+    box->setTextCursor(selection);
+    return box;
 }
 
 void TEditCommands::Copy()
@@ -94,7 +103,8 @@ void TEditCommands::ChooseColor()
     const auto c = dialogs::GetColor(t->box->SelectionColor(), m_dialogParent);
     if (!c)
         return;
-    t->box->SetSelectionColor(*c);
+    if (TNoteBox *box = t->restore())
+        box->SetSelectionColor(*c);
 }
 
 void TEditCommands::ChooseFont()
@@ -105,5 +115,6 @@ void TEditCommands::ChooseFont()
     const auto f = dialogs::GetFont(InitialFont(), m_dialogParent);
     if (!f)
         return;
-    t->box->SetSelectionFont(*f, FontColor);
+    if (TNoteBox *box = t->restore())
+        box->SetSelectionFont(*f, FontColor, FontCharset);
 }

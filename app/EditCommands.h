@@ -1,11 +1,14 @@
 #pragma once
 // The note editing commands of the boxes' right-click menu and of the tool row. Each command
-// acts on the note box that has the input focus when it starts.
+// takes the note box that has the input focus, with its selection, at the moment it starts,
+// and acts on exactly that: a dialog it opens takes the focus and the box hides its selection
+// meanwhile, which must not change where the result lands.
 #include "TDateTime.h"
 
 #include <QColor>
 #include <QFont>
 #include <QPointer>
+#include <QTextCursor>
 
 #include <array>
 #include <optional>
@@ -15,9 +18,11 @@ class TNoteBox;
 
 class TEditCommands {
 public:
-    // The font dialog opens on this font; accepting it gives the selection black text.
+    // The font dialog opens on this font, in black and the GB2312 character set, and
+    // accepting it gives the selection all three.
     static QFont InitialFont();
     static constexpr Qt::GlobalColor FontColor = Qt::black;
+    static constexpr int FontCharset = 134; // GB2312, as RTF numbers character sets
 
     // Dialogs open over `dialogParent`.
     TEditCommands(const std::array<TNoteBox *, 6> &boxes, QWidget *dialogParent);
@@ -40,8 +45,12 @@ public:
     void ChooseFont();
 
 private:
+    // A box and its selection as a command found them.
     struct Target {
-        TNoteBox *box;
+        QPointer<TNoteBox> box;
+        QTextCursor selection;
+        // Gives the box its captured selection again; none when the box is gone.
+        TNoteBox *restore() const;
     };
     std::optional<Target> capture() const;
 

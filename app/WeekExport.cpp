@@ -36,7 +36,12 @@ QString DefaultName(tdt::TDateTime calendarValue)
            + digits(t.second, 2);
 }
 
-QString FileName(const QString &chosen) { return chosen + QStringLiteral(".txt"); }
+QString FileName(const QString &chosen)
+{
+    if (chosen.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
+        return chosen;
+    return chosen + QStringLiteral(".txt");
+}
 
 void Export(QWidget *parent, const QStringList &lines, tdt::TDateTime calendarValue)
 {

@@ -19,11 +19,12 @@ QStringList Lines(const std::array<tdt::TDateTime, 6> &days, const std::array<QS
 // "周 " and the calendar's date and time as YYYYMMDDHHMMSS.
 QString DefaultName(tdt::TDateTime calendarValue);
 
-// The file a chosen name stands for: the name and ".txt".
+// The file a chosen name stands for: ".txt" is added unless the name ends in it already,
+// in any case.
 QString FileName(const QString &chosen);
 
 // Asks for the file and writes the lines; a name that is empty or a file that cannot be
-// written is reported, cancelling writes nothing.
+// written is reported, cancelling writes nothing. An existing file is replaced unasked.
 void Export(QWidget *parent, const QStringList &lines, tdt::TDateTime calendarValue);
 
 } // namespace weekexport

@@ -142,7 +142,8 @@ void TMainFrm::buildComposition()
     setTextColor(lblDateTime, QColor(0x80, 0, 0));
 
     lblStatus = new QLabel(this);
-    m_anchors->Add(lblStatus, {480, 58, 270, 16}, TopLeft);
+    // Under today's date, where both week messages fit side by side, clear of the tool row.
+    m_anchors->Add(lblStatus, {343, 38, 470, 16}, TopLeft | Qt::RightEdge);
     lblStatus->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12));
     setTextColor(lblStatus, QColor(0xc0, 0, 0));
     lblStatus->hide();

@@ -329,10 +329,11 @@ TEST_F(MainWindowTest, ExportWritesTheWeekInGbkWithCrLf)
     }
     EXPECT_EQ(fileBytes(base + ".txt"), expected);
 
-    // ".txt" is always appended; cancelling writes nothing; an empty name says so.
+    // A name ending in ".txt" gets no second one; cancelling writes nothing; an empty name says so.
     dialogs::QueueAnswer(base + ".txt");
     f.N_DataOutClick();
-    EXPECT_TRUE(QFile::exists(base + ".txt.txt"));
+    EXPECT_FALSE(QFile::exists(base + ".txt.txt"));
+    EXPECT_EQ(fileBytes(base + ".txt"), expected);
     dialogs::TakeShown();
     f.N_DataOutClick(); // nothing queued: cancelled
     dialogs::QueueAnswer(QString(""));
