@@ -90,9 +90,8 @@ void TEditCommands::InsertTime(tdt::TDateTime now)
     if (!t)
         return;
     const tdt::HMS hms = tdt::DecodeTime(now);
-    t->box->ReplaceSelection(QStringLiteral(" %1:%2 ")
-                                 .arg(hms.hour, 2, 10, QLatin1Char('0'))
-                                 .arg(hms.minute, 2, 10, QLatin1Char('0')));
+    t->box->ReplaceSelection(
+        QStringLiteral(" %1:%2 ").arg(hms.hour, 2, 10, QLatin1Char('0')).arg(hms.minute, 2, 10, QLatin1Char('0')));
 }
 
 void TEditCommands::ChooseColor()

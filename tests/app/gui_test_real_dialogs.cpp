@@ -290,7 +290,7 @@ TEST_F(RealDialogTest, TheSaveDialogReplacesTheNamedFileWithoutAskingAndAddsNoSe
                    ASSERT_NE(edit, nullptr);
                    offered = edit->text();
                    asksNothing = d->testOption(QFileDialog::DontConfirmOverwrite);
-                   edit->setText(named); // the name typed over the offered one
+                   edit->setText(named);                // the name typed over the offered one
                    static_cast<QDialog *>(d)->accept(); // as the Save button does
                });
     ASSERT_TRUE(dialog.seen);
@@ -306,10 +306,14 @@ TEST(WeekExportName, TxtInAnyCaseIsKeptAndAnythingElseGetsIt)
     const struct {
         const char *chosen, *written;
     } cases[] = {
-        {"/d/report", "/d/report.txt"},       {"/d/a.txt", "/d/a.txt"},
-        {"/d/b.TXT", "/d/b.TXT"},             {"/d/c.Txt", "/d/c.Txt"},
-        {"/d/d.txt.bak", "/d/d.txt.bak.txt"}, {"/d/e.tx", "/d/e.tx.txt"},
-        {"/d/周 1.text", "/d/周 1.text.txt"}, {"/d/f.txt ", "/d/f.txt .txt"},
+        {"/d/report", "/d/report.txt"},
+        {"/d/a.txt", "/d/a.txt"},
+        {"/d/b.TXT", "/d/b.TXT"},
+        {"/d/c.Txt", "/d/c.Txt"},
+        {"/d/d.txt.bak", "/d/d.txt.bak.txt"},
+        {"/d/e.tx", "/d/e.tx.txt"},
+        {"/d/周 1.text", "/d/周 1.text.txt"},
+        {"/d/f.txt ", "/d/f.txt .txt"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(weekexport::FileName(QString::fromUtf8(c.chosen)), QString::fromUtf8(c.written)) << c.chosen;
@@ -340,9 +344,9 @@ TEST_F(RealDialogTest, TheStatusLineShowsBothMessagesWholeBesideTheOtherControls
         EXPECT_GE(status->width(), fm.horizontalAdvance(text));
         EXPECT_GE(status->height(), fm.height());
         EXPECT_TRUE(frm->rect().contains(status->geometry()));
-        const QWidget *others[] = {frm->imgLogo, frm->lblDateTime, frm->lblSet, frm->imgAppToDesk,
-                                   frm->imgFont, frm->btnGou,      frm->btnX,   frm->imgDate,
-                                   frm->imgRedColor, frm->pnlLeft, frm->pnlRight};
+        const QWidget *others[] = {frm->imgLogo,     frm->lblDateTime, frm->lblSet,  frm->imgAppToDesk,
+                                   frm->imgFont,     frm->btnGou,      frm->btnX,    frm->imgDate,
+                                   frm->imgRedColor, frm->pnlLeft,     frm->pnlRight};
         for (const QWidget *w : others) {
             // The date label's own text, not its box, is what must stay clear.
             QRect r = w->geometry();
