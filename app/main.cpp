@@ -15,7 +15,7 @@ int main(int argc, char **argv)
 {
     platform::TFontWarmUp fonts;
     QApplication app(argc, argv);
-    QApplication::setApplicationDisplayName(QStringLiteral("Tavi周记事本"));
+    dialogs::SetProgramTitle(QStringLiteral("Tavi周记事本"));
     QApplication::setApplicationName(QStringLiteral("Tavi"));
     platform::InstallFontMapping();
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));

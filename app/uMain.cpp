@@ -1,12 +1,15 @@
 #include "uMain.h"
 
+#include "AnchorTable.h"
 #include "CalendarLook.h"
 #include "ChnCalendarPicker.h"
 #include "CnWorkdaysFile.h"
 #include "CnWorkdaysImport.h"
 #include "Clock.h"
 #include "Dialogs.h"
+#include "EditCommands.h"
 #include "FormSizeFile.h"
+#include "FormSizeMemory.h"
 #include "NoteBox.h"
 #include "OpenPage.h"
 #include "PictureButton.h"
@@ -16,6 +19,7 @@
 #include "TImage.h"
 #include "WallpaperApply.h"
 #include "WeekBoxes.h"
+#include "WeekExport.h"
 #include "YearlyDatesMain.h"
 #include "loginLock.h"
 #include "uDM.h"
@@ -56,6 +60,10 @@ const int kOutline = 15983576;   // RGB(216, 227, 243)
 const int kLineColor = 16770012; // RGB(220, 227, 255)
 const int kPixelsPerEdge = 5;    // width of the invisible sizing edge
 
+constexpr Qt::Edges TopLeft = Qt::TopEdge | Qt::LeftEdge;
+constexpr Qt::Edges TopRight = Qt::TopEdge | Qt::RightEdge;
+constexpr Qt::Edges AllEdges = Qt::TopEdge | Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge;
+
 // A palette rather than a style sheet: a style sheet puts every label through the slow
 // style-sheet machinery when it is polished, and again whenever the sheet changes.
 void setTextColor(QWidget *w, const QColor &c)
@@ -75,15 +83,6 @@ QFrame *linePanel(QWidget *parent)
     return f;
 }
 
-QString dateText(tdt::TDateTime d, const char *sep)
-{
-    const tdt::YMD ymd = tdt::DecodeDate(d);
-    const QLatin1String s(sep);
-    return QStringLiteral("%1").arg(ymd.year, 4, 10, QLatin1Char('0')) + s
-           + QStringLiteral("%1").arg(ymd.month, 2, 10, QLatin1Char('0')) + s
-           + QStringLiteral("%1").arg(ymd.day, 2, 10, QLatin1Char('0'));
-}
-
 } // namespace
 
 void TMainFrm::PreloadPictures()
@@ -92,7 +91,8 @@ void TMainFrm::PreloadPictures()
     TImage::PreloadFolder(QStringLiteral(":/main"));
 }
 
-TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent)
+TMainFrm::TMainFrm(QWidget *parent)
+    : QWidget(parent), m_anchors(std::make_unique<TAnchorTable>(QSize(DesignWidth, DesignHeight)))
 {
     initPictures();
     terminate = [] { QCoreApplication::exit(0); };
@@ -122,7 +122,7 @@ void TMainFrm::buildComposition()
 
     imgBG = new TImage(this, QStringLiteral(":/main/bg.png"));
     imgBG->setDesignHeight(DesignHeight);
-    imgBG->setGeometry(1, 1, DesignWidth - 2, DesignHeight - 2);
+    m_anchors->Add(imgBG, {1, 1, DesignWidth - 2, DesignHeight - 2}, AllEdges);
     connect(imgBG, &TImage::mousePressed, this, [this](Qt::MouseButton button) {
         if (!windowHandle())
             return;
@@ -136,33 +136,34 @@ void TMainFrm::buildComposition()
     });
 
     imgLogo = new TImage(this, QStringLiteral(":/main/logo.png"), false);
-    imgLogo->setGeometry(55, 11, 260, 48);
+    m_anchors->Add(imgLogo, {55, 11, 260, 48}, TopLeft);
 
     lblDateTime = new QLabel(this);
-    lblDateTime->setGeometry(343, 19, 300, 20);
+    m_anchors->Add(lblDateTime, {343, 19, 300, 20}, TopLeft);
     lblDateTime->setFont(winkit::CrispPixelFont(QStringLiteral("微软雅黑"), 12, true));
     setTextColor(lblDateTime, QColor(0x80, 0, 0));
 
     lblStatus = new QLabel(this);
-    lblStatus->setGeometry(480, 58, 270, 16);
+    // Under today's date, where both week messages fit side by side, clear of the tool row.
+    m_anchors->Add(lblStatus, {343, 38, 470, 16}, TopLeft | Qt::RightEdge);
     lblStatus->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12));
     setTextColor(lblStatus, QColor(0xc0, 0, 0));
     lblStatus->hide();
 
     lblSet = new QLabel(QStringLiteral("|  选项"), this);
-    lblSet->setGeometry(761, 60, 60, 14);
+    m_anchors->Add(lblSet, {761, 60, 60, 14}, TopRight);
     lblSet->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12));
     lblSet->setCursor(Qt::PointingHandCursor);
     lblSet->installEventFilter(this);
 
     imgAppToDesk = new TImage(this, QStringLiteral(":/main/apptodesk.png"), false);
-    imgAppToDesk->setGeometry(825, 49, 80, 26);
+    m_anchors->Add(imgAppToDesk, {825, 49, 80, 26}, TopRight);
     imgAppToDesk->setCursor(Qt::PointingHandCursor);
     connect(imgAppToDesk, &TImage::clicked, this, &TMainFrm::imgAppToDeskClick);
 
     // Tool row.
     imgFont = new TImage(this, QStringLiteral(":/main/font.png"), false);
-    imgFont->setGeometry(317, 58, 20, 17);
+    m_anchors->Add(imgFont, {317, 58, 20, 17}, TopLeft);
     imgFont->setToolTip(QStringLiteral("字体大小设置"));
     imgFont->setCursor(Qt::PointingHandCursor);
     connect(imgFont, &TImage::clicked, this, &TMainFrm::imgFontClick);
@@ -173,7 +174,7 @@ void TMainFrm::buildComposition()
     QFont tickFont = winkit::CrispPixelFont(QStringLiteral("Arial Black"), 14);
     tickFont.setStyleStrategy(QFont::NoFontMerging);
     btnGou->setFont(tickFont);
-    btnGou->setGeometry(341, 55, 23, 22);
+    m_anchors->Add(btnGou, {341, 55, 23, 22}, TopLeft);
     btnGou->setAutoRaise(true);
     btnGou->setFocusPolicy(Qt::NoFocus);
     connect(btnGou, &QToolButton::clicked, this, &TMainFrm::btnGouClick);
@@ -182,39 +183,39 @@ void TMainFrm::buildComposition()
     btnX->setText(QStringLiteral("X"));
     tickFont.setPixelSize(12);
     btnX->setFont(tickFont);
-    btnX->setGeometry(365, 55, 23, 22);
+    m_anchors->Add(btnX, {365, 55, 23, 22}, TopLeft);
     btnX->setAutoRaise(true);
     btnX->setFocusPolicy(Qt::NoFocus);
     connect(btnX, &QToolButton::clicked, this, &TMainFrm::btnXClick);
 
     imgDate = new TImage(this, QStringLiteral(":/main/date.png"), false);
-    imgDate->setGeometry(395, 54, 37, 21);
+    m_anchors->Add(imgDate, {395, 54, 37, 21}, TopLeft);
     imgDate->setToolTip(QStringLiteral("插入时间"));
     imgDate->setCursor(Qt::PointingHandCursor);
     connect(imgDate, &TImage::clicked, this, &TMainFrm::imgDateClick);
 
     imgRedColor = new TImage(this, QStringLiteral(":/main/redcolor.png"), false);
-    imgRedColor->setGeometry(441, 61, 20, 11);
+    m_anchors->Add(imgRedColor, {441, 61, 20, 11}, TopLeft);
     imgRedColor->setToolTip(QStringLiteral("字体颜色"));
     imgRedColor->setCursor(Qt::PointingHandCursor);
     connect(imgRedColor, &TImage::clicked, this, &TMainFrm::imgRedColorClick);
 
     // Left panel: calendar, web panel, the picture list button.
     pnlLeft = new QWidget(this);
-    pnlLeft->setGeometry(2, 80, 311, 441);
+    m_anchors->Add(pnlLeft, {2, 80, 311, 441}, TopLeft);
     pnlLeft->setAutoFillBackground(true);
     pnlLeft->setPalette(pal);
 
     chnRili = new TChnCalendar(pnlLeft);
-    chnRili->setGeometry(0, 0, 311, 253);
+    m_anchors->Add(chnRili, {0, 0, 311, 253}, TopLeft);
     ApplyMainWindowCalendarSettings(*chnRili);
 
     pnlWeb = new QWidget(pnlLeft);
-    pnlWeb->setGeometry(2, 253, 311, 70);
+    m_anchors->Add(pnlWeb, {2, 253, 311, 70}, TopLeft);
     pnlWeb->setAutoFillBackground(true);
     pnlWeb->setPalette(pal);
     webLink = new QTextBrowser(pnlWeb);
-    webLink->setGeometry(-14, -19, 2013, 844);
+    m_anchors->Add(webLink, {-14, -19, 2013, 844}, TopLeft);
     webLink->setFrameShape(QFrame::NoFrame);
     webLink->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     webLink->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -224,13 +225,13 @@ void TMainFrm::buildComposition()
             [](const QUrl &url) { platform::OpenPage(url.toString()); });
 
     auto *filler = new QWidget(pnlLeft);
-    filler->setGeometry(0, 323, 311, 441 - 323);
+    m_anchors->Add(filler, {0, 323, 311, 441 - 323}, TopLeft);
     filler->setAutoFillBackground(true);
     QPalette fp = filler->palette();
     fp.setColor(QPalette::Window, storedColor(kOutline));
     filler->setPalette(fp);
     imgAddToDesk = new TImage(pnlLeft, QStringLiteral(":/main/addtodesk.png"));
-    imgAddToDesk->setGeometry(63, 340, 176, 50);
+    m_anchors->Add(imgAddToDesk, {63, 340, 176, 50}, TopLeft);
     imgAddToDesk->setCursor(Qt::PointingHandCursor);
     connect(imgAddToDesk, &TImage::clicked, this, [this] { ::imgAddToDeskClick(this); });
 
@@ -238,24 +239,26 @@ void TMainFrm::buildComposition()
     buildMenus();
     buildFrame();
     qApp->installEventFilter(this);
-    layoutAnchors();
+    m_anchors->Apply(this);
 }
 
 void TMainFrm::buildWeekView()
 {
     pnlRight = new QWidget(this);
-    pnlRight->setGeometry(317, 80, 594, 445);
+    m_anchors->Add(pnlRight, {317, 80, 594, 445}, AllEdges);
     pnlRight->setAutoFillBackground(true);
     QPalette pal = pnlRight->palette();
     pal.setColor(QPalette::Window, Qt::white);
     pnlRight->setPalette(pal);
 
     imgtitle_year1 = new TImage(pnlRight, QStringLiteral(":/main/title.png"));
-    imgtitle_year1->setGeometry(4, 0, 587, 26);
+    m_anchors->Add(imgtitle_year1, {4, 0, 587, 26}, TopLeft | Qt::RightEdge);
     imgtitle_year2 = new TImage(pnlRight, QStringLiteral(":/main/title.png"));
-    imgtitle_year2->setGeometry(4, 216, 586, 25);
+    // Its top is the week view's formula.
+    m_anchors->Add(imgtitle_year2, {4, 216, 586, 25}, Qt::LeftEdge | Qt::RightEdge);
     imgSelColor = new TImage(pnlRight, QStringLiteral(":/main/selcolor.png"));
-    imgSelColor->setGeometry(396, 216, 193, 26);
+    // The highlight is placed over the selected day's title.
+    m_anchors->Add(imgSelColor, {396, 216, 193, 26}, {});
     imgSelColor->hide();
 
     const char *captions[6] = {"周 一", "周 二", "周 三", "周 四", "周 五", "周 六/日"};
@@ -284,17 +287,19 @@ void TMainFrm::buildWeekView()
     // Tab order follows the days.
     for (int i = 1; i < 6; ++i)
         setTabOrder(redt[i - 1], redt[i]);
+    m_edit = std::make_unique<TEditCommands>(redt, this);
 
     pnl_yearLine0 = linePanel(pnlRight);
     pnl_yearLine1 = linePanel(pnlRight);
     pnl_yearLine2 = linePanel(pnlRight);
     pnl_yearLineREdge = linePanel(pnlRight);
     pnl_buttonline = linePanel(pnlRight);
-    pnl_yearLine0->setGeometry(2, 0, 1, 445);
-    pnl_yearLine1->setGeometry(184, 3, 1, 442);
-    pnl_yearLine2->setGeometry(393, 3, 1, 442);
-    pnl_yearLineREdge->setGeometry(591, 0, 1, 445);
-    pnl_buttonline->setGeometry(0, 440, 594, 1);
+    // The two column separators stand where the week view's formula puts them.
+    m_anchors->Add(pnl_yearLine0, {2, 0, 1, 445}, Qt::LeftEdge | Qt::TopEdge | Qt::BottomEdge);
+    m_anchors->Add(pnl_yearLine1, {184, 3, 1, 442}, Qt::TopEdge | Qt::BottomEdge);
+    m_anchors->Add(pnl_yearLine2, {393, 3, 1, 442}, Qt::TopEdge | Qt::BottomEdge);
+    m_anchors->Add(pnl_yearLineREdge, {591, 0, 1, 445}, Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
+    m_anchors->Add(pnl_buttonline, {0, 440, 594, 1}, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
     imgSelColor->raise();
     for (QLabel *l : lblweek)
         l->raise();
@@ -347,47 +352,20 @@ void TMainFrm::buildFrame()
 {
     img_close = new TPictureButton(this, QStringLiteral(":/main/close_normal.png"),
                                    QStringLiteral(":/main/close_highlight.png"), QStringLiteral(":/main/close_down.png"));
-    img_close->setGeometry(873, 1, 39, 20);
+    m_anchors->Add(img_close, {873, 1, 39, 20}, TopRight);
     connect(img_close, &TPictureButton::clicked, this, &TMainFrm::img_close_highlightClick);
     // The minimise button's lit pictures stand one pixel left of its normal one.
     img_mini = new TPictureButton(this, QStringLiteral(":/main/mini_normal.png"),
                                   QStringLiteral(":/main/mini_highlight.png"), QStringLiteral(":/main/mini_down.png"));
     img_mini->setPictureOffset(TPictureButton::State::Normal, QPoint(1, 0));
-    img_mini->setGeometry(843, 1, 29, 20);
+    m_anchors->Add(img_mini, {843, 1, 29, 20}, TopRight);
     connect(img_mini, &TPictureButton::clicked, this, &TMainFrm::img_mini_highlightClick);
-}
-
-// Components anchored to the right or to all sides follow the window's size.
-void TMainFrm::layoutAnchors()
-{
-    const int dx = width() - DesignWidth;
-    const int dy = height() - DesignHeight;
-    imgBG->setGeometry(1, 1, width() - 2, height() - 2);
-    lblSet->move(761 + dx, 60);
-    imgAppToDesk->move(825 + dx, 49);
-    img_close->move(873 + dx, 1);
-    img_mini->move(843 + dx, 1);
-    pnlRight->setGeometry(317, 80, 594 + dx, 445 + dy);
-}
-
-// The week panel's children anchored to its right or bottom follow its size.
-void TMainFrm::layoutPanelAnchors()
-{
-    const int pw = pnlRight->width(), ph = pnlRight->height();
-    const int ddx = pw - 594, ddy = ph - 445;
-    imgtitle_year1->setGeometry(4, 0, 587 + ddx, 26);
-    imgtitle_year2->resize(586 + ddx, 25);
-    pnl_yearLine0->setGeometry(2, 0, 1, ph);
-    pnl_yearLine1->resize(1, ph - 3);
-    pnl_yearLine2->resize(1, ph - 3);
-    pnl_yearLineREdge->setGeometry(591 + ddx, 0, 1, ph);
-    pnl_buttonline->setGeometry(0, 440 + ddy, pw, 1);
 }
 
 void TMainFrm::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    layoutAnchors();
+    m_anchors->Apply(this);
     FormResize();
 }
 
@@ -534,7 +512,7 @@ void TMainFrm::FormResize()
 void TMainFrm::LayoutWeekView()
 {
     // Hidden widgets get their resize events late; the anchored lines must be in place first.
-    layoutPanelAnchors();
+    m_anchors->Apply(pnlRight);
     const int W = pnlRight->width();
     const int H = pnlRight->height();
     pnl_yearLine1->move((W - 4) / 3 + 1, pnl_yearLine1->y());
@@ -625,174 +603,42 @@ QList<QTextEdit *> TMainFrm::boxes() const
 
 QStringList TMainFrm::ExportLines() const
 {
-    static const char *const captions[6] = {"星期一 ", "星期二 ", "星期三 ", "星期四 ", "星期五 ", "星期六/日 "};
-    QStringList lines;
+    std::array<tdt::TDateTime, 6> days{};
+    std::array<QStringList, 6> lines;
     for (int i = 0; i < 6; ++i) {
-        lines << QString::fromUtf8(captions[i]) + dateText(WeekConList[i].DayDate, ".");
-        lines << QStringLiteral("  ");
-        lines << redt[i]->PlainLines();
-        lines << QStringLiteral("  ");
+        days[i] = WeekConList[i].DayDate;
+        lines[i] = redt[i]->PlainLines();
     }
-    return lines;
+    return weekexport::Lines(days, lines);
 }
 
-void TMainFrm::N_DataOutClick()
-{
-    const QStringList lines = ExportLines();
-    const tdt::TDateTime d = chnRili->DateTime();
-    const tdt::HMS t = tdt::DecodeTime(d);
-    const QString defaultName = QStringLiteral("周 ") + dateText(d, "")
-                                + QStringLiteral("%1%2%3")
-                                      .arg(t.hour, 2, 10, QLatin1Char('0'))
-                                      .arg(t.minute, 2, 10, QLatin1Char('0'))
-                                      .arg(t.second, 2, 10, QLatin1Char('0'));
-    const QString name = dialogs::GetSaveFileName(this, QString(), defaultName, QStringLiteral("*.Txt"));
-    if (name.isNull())
-        return;
-    if (name.isEmpty()) {
-        dialogs::ShowMessage(QStringLiteral("文件名不能为空！"), this);
-        return;
-    }
-    if (!settings::Write(name + QStringLiteral(".txt"), lines))
-        dialogs::ShowError(QStringLiteral("无法写入文件 %1.txt").arg(name), this);
-}
+void TMainFrm::N_DataOutClick() { weekexport::Export(this, ExportLines(), chnRili->DateTime()); }
 
 // --- editing commands --------------------------------------------------------------
 
-TNoteBox *TMainFrm::FocusedBox() const
-{
-    for (TNoteBox *box : redt)
-        if (box->HasInputFocus())
-            return box;
-    return nullptr;
-}
+TNoteBox *TMainFrm::FocusedBox() const { return m_edit->FocusedBox(); }
 
-void TMainFrm::N1Click()
-{
-    if (TNoteBox *b = FocusedBox())
-        b->copy();
-}
-
-void TMainFrm::N2Click()
-{
-    if (TNoteBox *b = FocusedBox())
-        b->paste();
-}
-
-void TMainFrm::N9Click()
-{
-    if (TNoteBox *b = FocusedBox())
-        b->ClearSelection();
-}
-
-void TMainFrm::N3Click()
-{
-    if (TNoteBox *b = FocusedBox())
-        b->cut();
-}
-
-void TMainFrm::insertMark(const QString &mark)
-{
-    if (TNoteBox *b = FocusedBox())
-        b->ReplaceSelection(mark);
-}
-
-void TMainFrm::V1Click() { insertMark(QStringLiteral("√")); }
-void TMainFrm::X1Click() { insertMark(QStringLiteral("×")); }
-void TMainFrm::btnGouClick() { insertMark(QStringLiteral("√")); }
-void TMainFrm::btnXClick() { insertMark(QStringLiteral("×")); }
-
-void TMainFrm::CtrlZ1Click()
-{
-    if (TNoteBox *b = FocusedBox())
-        b->undo();
-}
-
-void TMainFrm::insertMarker(int stored)
-{
-    TNoteBox *b = FocusedBox();
-    if (!b)
-        return;
-    b->SetSelectionColor(storedColor(stored));
-    b->ReplaceSelection(QStringLiteral("█"));
-}
-
-void TMainFrm::N11Click() { insertMarker(16711680); }
-void TMainFrm::N12Click() { insertMarker(255); }
-void TMainFrm::N13Click() { insertMarker(16711935); }
-
-void TMainFrm::imgDateClick()
-{
-    TNoteBox *b = FocusedBox();
-    if (!b)
-        return;
-    const tdt::HMS t = tdt::DecodeTime(platform::Now());
-    b->ReplaceSelection(QStringLiteral(" %1:%2 ")
-                            .arg(t.hour, 2, 10, QLatin1Char('0'))
-                            .arg(t.minute, 2, 10, QLatin1Char('0')));
-}
-
-void TMainFrm::imgRedColorClick()
-{
-    TNoteBox *b = FocusedBox();
-    if (!b)
-        return;
-    if (const auto c = dialogs::GetColor(b->SelectionColor(), this))
-        b->SetSelectionColor(*c);
-}
-
-void TMainFrm::imgFontClick()
-{
-    TNoteBox *b = FocusedBox();
-    if (!b)
-        return;
-    QFont initial(QStringLiteral("宋体"));
-    initial.setPixelSize(16);
-    if (const auto f = dialogs::GetFont(initial, this))
-        b->SetSelectionFont(*f, Qt::black);
-}
+void TMainFrm::N1Click() { m_edit->Copy(); }
+void TMainFrm::N2Click() { m_edit->Paste(); }
+void TMainFrm::N9Click() { m_edit->Delete(); }
+void TMainFrm::N3Click() { m_edit->Cut(); }
+void TMainFrm::V1Click() { m_edit->InsertMark(QStringLiteral("√")); }
+void TMainFrm::X1Click() { m_edit->InsertMark(QStringLiteral("×")); }
+void TMainFrm::btnGouClick() { m_edit->InsertMark(QStringLiteral("√")); }
+void TMainFrm::btnXClick() { m_edit->InsertMark(QStringLiteral("×")); }
+void TMainFrm::CtrlZ1Click() { m_edit->Undo(); }
+void TMainFrm::N11Click() { m_edit->InsertMarker(storedColor(16711680)); }
+void TMainFrm::N12Click() { m_edit->InsertMarker(storedColor(255)); }
+void TMainFrm::N13Click() { m_edit->InsertMarker(storedColor(16711935)); }
+void TMainFrm::imgDateClick() { m_edit->InsertTime(platform::Now()); }
+void TMainFrm::imgRedColorClick() { m_edit->ChooseColor(); }
+void TMainFrm::imgFontClick() { m_edit->ChooseFont(); }
 
 // --- frame and size memory -------------------------------------------------------
 
 void TMainFrm::LoadFormSize()
 {
-    TFormSizeState &s = sizeState;
-    const bool firstStart = !formsizefile::Exists();
-    if (!firstStart) {
-        const formsizefile::TContent file = formsizefile::Read();
-        if (file.status != settings::Status::Ok) {
-            dialogs::ShowError(file.error(), this);
-            return;
-        }
-        const QString monthText = s.MonthText;
-        s = file.size;
-        s.MonthText = file.month.value_or(monthText);
-        if (file.month && file.monthNo) {
-            udMonthPosition = *file.monthNo;
-            lblMonthCaption = *file.month;
-        }
-    } else {
-        const QSize screen = QGuiApplication::primaryScreen()->size();
-        s.SavedWidth = MinWidth;
-        s.SavedHeight = MinHeight;
-        s.SavedLeft = (screen.width() - MinWidth) / 2;
-        s.SavedTop = (screen.height() - 30 - MinHeight) / 2;
-        s.LetterNo = 1;
-    }
-    resize(std::max(s.SavedWidth, MinWidth), std::max(s.SavedHeight, MinHeight));
-    QPoint place(s.SavedLeft, s.SavedTop);
-    // A place on a screen that is gone would leave the window out of reach.
-    bool visible = false;
-    for (QScreen *sc : QGuiApplication::screens())
-        visible = visible || sc->geometry().intersects(QRect(place, size()));
-    if (!visible) {
-        const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
-        place = QPoint(avail.x() + std::max(0, (avail.width() - width()) / 2),
-                       avail.y() + std::max(0, (avail.height() - height()) / 2));
-    }
-    move(place);
-    if (firstStart && !writeSizeFile(s.MonthText))
-        dialogs::ShowError(QStringLiteral("无法写入文件 FormSize.ini"), this);
+    formsizememory::Load(*this, QSize(MinWidth, MinHeight), sizeState, lblMonthCaption, udMonthPosition);
 }
 
 bool TMainFrm::writeSizeFile(const QString &monthLine) const { return formsizefile::Write(sizeState, monthLine); }
@@ -823,7 +669,7 @@ void TMainFrm::img_mini_highlightClick()
 bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == pnlRight && event->type() == QEvent::Resize)
-        layoutPanelAnchors();
+        m_anchors->Apply(pnlRight);
     if (watched == lblSet && event->type() == QEvent::MouseButtonRelease) {
         lblSetClick();
         return true;

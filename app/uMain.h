@@ -16,7 +16,9 @@ class QMenu;
 class QTextBrowser;
 class QTextEdit;
 class QToolButton;
+class TAnchorTable;
 class TChnCalendar;
+class TEditCommands;
 class TImage;
 class TNoteBox;
 class TPictureButton;
@@ -145,15 +147,13 @@ private:
     void buildFrame();
     // The six lines of Data/FormSize.ini; the last one differs between first start and close.
     bool writeSizeFile(const QString &monthLine) const;
-    void layoutAnchors();
-    void layoutPanelAnchors();
-    void insertMark(const QString &mark);
-    void insertMarker(int storedColor);
     void navigateWeb(const QString &address);
     QList<QTextEdit *> boxes() const;
     void showWeekStatus(const QString &text);
     Qt::Edges edgesAt(const QPoint &pos) const;
 
+    std::unique_ptr<TAnchorTable> m_anchors;
+    std::unique_ptr<TEditCommands> m_edit;
     std::unique_ptr<TWeekNotes> m_week;
     bool m_unlocked = true;
     bool m_showDone = false;

@@ -201,7 +201,7 @@ void TNoteBox::SetSelectionStyle(TFontStyles styles)
 
 void TNoteBox::SetSelectionProtected(bool) {}
 
-void TNoteBox::SetSelectionFont(const QFont &font, const QColor &color)
+void TNoteBox::SetSelectionFont(const QFont &font, const QColor &color, int charset)
 {
     const QString face = font.families().value(0, font.family());
     applyToSelection([&](QTextCharFormat &f) {
@@ -222,6 +222,8 @@ void TNoteBox::SetSelectionFont(const QFont &font, const QColor &color)
             f.setFontFixedPitch(true);
         else
             f.clearProperty(QTextFormat::FontFixedPitch);
+        if (charset >= 0)
+            f.setProperty(rtf::CharsetProperty, charset);
         f.setFontWeight(font.bold() ? QFont::Bold : QFont::Normal);
         f.setFontItalic(font.italic());
         f.setFontUnderline(font.underline());

@@ -62,8 +62,9 @@ public:
     void SetSelectionStyle(TFontStyles styles);
     // The box has no protected text; switching it off leaves the content as it is.
     void SetSelectionProtected(bool on);
-    // A font dialog's answer: name, colour, size, pitch, style, then the height.
-    void SetSelectionFont(const QFont &font, const QColor &color);
+    // A font dialog's answer: name, colour, size, pitch, character set (the one that goes
+    // with the face when negative), style, then the height.
+    void SetSelectionFont(const QFont &font, const QColor &color, int charset = -1);
 
     // --- look ---
     void SetBackground(const QColor &color);

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFontDatabase>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QMessageBox>
 #include <QQueue>
 
@@ -11,6 +13,7 @@ namespace dialogs {
 namespace {
 
 bool g_scripted = false;
+QString g_title;
 QQueue<QVariant> g_answers;
 QList<Shown> g_shown;
 
@@ -21,7 +24,7 @@ QVariant nextAnswer()
 
 QString appTitle()
 {
-    return QApplication::applicationDisplayName();
+    return g_title.isEmpty() ? QApplication::applicationName() : g_title;
 }
 
 // Qt's dialogs split a filter's patterns at blanks only; the Windows form "(*.a;*.b,*.c)"
@@ -38,6 +41,8 @@ QString qtFilter(QString filter)
 }
 
 } // namespace
+
+void SetProgramTitle(const QString &title) { g_title = title; }
 
 void SetScripted(bool on)
 {
@@ -76,7 +81,7 @@ QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &
     g_shown.append({"save", caption, dir + QLatin1Char('|') + filter});
     if (g_scripted)
         return nextAnswer().toString();
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 QStringList GetOpenFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
@@ -97,7 +102,8 @@ std::optional<QColor> GetColor(const QColor &initial, QWidget *parent)
             return std::nullopt;
         c = a.value<QColor>();
     } else {
-        c = QColorDialog::getColor(initial, parent);
+        // A desktop's own colour chooser may fold its custom colours away.
+        c = QColorDialog::getColor(initial, parent, QString(), QColorDialog::DontUseNativeDialog);
     }
     if (!c.isValid())
         return std::nullopt;
@@ -113,10 +119,20 @@ std::optional<QFont> GetFont(const QFont &initial, QWidget *parent)
             return std::nullopt;
         return a.value<QFont>();
     }
+    // The dialog lists installed faces only and would otherwise open on the application's.
+    const QString asked = initial.family();
+    QFont shown = initial;
+    if (!QFontDatabase::families().contains(asked))
+        shown.setFamilies({QFontInfo(initial).family()});
+    const int shownPoints = QFontInfo(shown).pointSize();
     bool ok = false;
-    const QFont f = QFontDialog::getFont(&ok, initial, parent);
+    QFont f = QFontDialog::getFont(&ok, shown, parent, QString(), QFontDialog::DontUseNativeDialog);
     if (!ok)
         return std::nullopt;
+    if (f.family() == shown.family())
+        f.setFamilies({asked});
+    if (initial.pixelSize() > 0 && f.pointSize() == shownPoints)
+        f.setPixelSize(initial.pixelSize());
     return f;
 }
 

@@ -13,15 +13,23 @@ class QWidget;
 
 namespace dialogs {
 
+// The program's title, the caption of its message boxes. It is not the application's display
+// name, which the system would append to every window's title.
+void SetProgramTitle(const QString &title);
+
 // A plain message box with one OK button; its caption is the program's title unless given.
 void ShowMessage(const QString &text, QWidget *parent = nullptr, const QString &caption = QString());
 // The generic error display: shows the error and lets the program go on.
 void ShowError(const QString &text, QWidget *parent = nullptr);
 
-// Empty string when cancelled.
+// A null string when cancelled. An existing file is chosen without a question: the caller
+// replaces it.
 QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
 QStringList GetOpenFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+// Qt's own colour dialog, which always shows its custom colours.
 std::optional<QColor> GetColor(const QColor &initial, QWidget *parent = nullptr);
+// A face that is not installed opens on the face that draws it here; accepting that face and
+// the size as shown gives back the font asked for, name and pixel size.
 std::optional<QFont> GetFont(const QFont &initial, QWidget *parent = nullptr);
 
 // --- test seam ---------------------------------------------------------------
