@@ -89,6 +89,29 @@ void TChnCalendarModel::SetWorkdays(const TCnWorkdays *table)
     }
 }
 
+void TChnCalendarModel::MarkNotedDays()
+{
+    std::vector<int> noted;
+    if (NotedDays && m_monthShown) {
+        const tdt::YMD ymd = tdt::DecodeDate(m_dateTime);
+        try {
+            noted = NotedDays(ymd.year, ymd.month);
+        } catch (...) {
+            noted.clear();
+        }
+    }
+    for (int k = 1; k <= LastDayCell; ++k) {
+        TcnDateInf &c = m_cells[k - 1];
+        c.Noted = c.InUse && std::find(noted.begin(), noted.end(), c.Day) != noted.end();
+    }
+}
+
+void TChnCalendarModel::RefreshNotedDays()
+{
+    if (m_monthShown)
+        MarkNotedDays();
+}
+
 void TChnCalendarModel::Rebuild(tdt::TDateTime x)
 {
     const tdt::YMD ymd = tdt::DecodeDate(x);
@@ -113,7 +136,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
     if (ymd.year < 1949) {
         m_selectedLine = m_chnCal.EraText + " 农历" + m_cnDate;
     } else {
-        char buf[16];
+        char buf[48];
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
         m_selectedLine = std::string(buf) + " 农历" + m_cnDate;
     }
@@ -131,6 +154,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
         c.CnDay.clear();
         c.CnText.clear();
         c.Workday = TWorkdayMark::None;
+        c.Noted = false;
         c.DayColor = (k % 7 == 1 || k % 7 == 0) ? clr::clRed : ColorDate;
     }
 
@@ -190,6 +214,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
             }
             c.InUse = true;
         }
+        MarkNotedDays();
         if (View) {
             View->MonthBuilt();
             View->Changed();

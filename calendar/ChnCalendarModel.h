@@ -47,6 +47,7 @@ struct TcnDateInf {
     TColor DayColor = clr::clBlack;
     TColor CnColor = clr::clBlack;
     TWorkdayMark Workday = TWorkdayMark::None; // official day off or working day
+    bool Noted = false;                        // the day has a note
 };
 
 // What the month rebuild and the input steps tell the window showing the model.
@@ -100,6 +101,12 @@ public:
     const TCnWorkdays *Workdays() const { return m_workdays; }
     void SetWorkdays(const TCnWorkdays *table);
 
+    // The days of a month that have notes, asked once per month rebuild; none when
+    // unset. A failure leaves the month without marks.
+    std::function<std::vector<int>(int year, int month)> NotedDays;
+    // Asks again for the shown month and marks its cells, without a rebuild.
+    void RefreshNotedDays();
+
     const std::string &CnDate() const { return m_cnDate; }
     const std::string &CnMonth() const { return m_cnMonth; }
     const std::string &CnDay() const { return m_cnDay; }
@@ -143,6 +150,7 @@ private:
     void Rebuild(tdt::TDateTime x);
     void SetDateFallingBack(int y, int m, int d);
     TWorkdayMark WorkdayOf(int y, int m, int d) const;
+    void MarkNotedDays();
 
     tdt::TDateTime m_dateTime = 0;
     bool m_monthShown = false;

@@ -109,3 +109,58 @@ std::vector<bool> TNotesRepository::WriteDays(const std::vector<DayNote> &days, 
     }
     return written;
 }
+
+namespace {
+
+// The engine's lower() folds A to Z only; the keyword is folded the same way.
+QString LowerAsciiOnly(const QString &text)
+{
+    QString folded = text;
+    for (QChar &c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return folded;
+}
+
+sqlite3 *Handle(const TDM &dm)
+{
+    if (!dm.AdoCon)
+        throw EDatabaseError(QStringLiteral("not connected"));
+    return dm.AdoCon->handle();
+}
+
+} // namespace
+
+std::vector<TNotesRepository::KeywordDay> TNotesRepository::FindKeyword(const QString &keyword)
+{
+    std::vector<KeywordDay> days;
+    const QString key = LowerAsciiOnly(keyword);
+    if (key.isEmpty())
+        return days;
+    // Only the first row of a key is ever shown, so only it is searched.
+    sql::Statement st(Handle(m_dm),
+                      QStringLiteral("select YearMonthStr, (length(t) - length(replace(t, ?1, ''))) / length(?1) "
+                                     "from (select YearMonthStr, lower(ContentBak) as t from tb_NewTavi "
+                                     "where rowid in (select min(rowid) from tb_NewTavi group by YearMonthStr)) "
+                                     "where instr(t, ?1) > 0 order by YearMonthStr"));
+    st.bindText(1, key);
+    while (st.step())
+        days.push_back({st.text(0), st.text(1).toInt()});
+    return days;
+}
+
+std::vector<QString> TNotesRepository::NotedKeys(const QString &fromKey, const QString &toKey)
+{
+    std::vector<QString> keys;
+    sql::Statement st(Handle(m_dm),
+                      QStringLiteral("select YearMonthStr from tb_NewTavi where YearMonthStr between ?1 and ?2 "
+                                     "and rowid in (select min(rowid) from tb_NewTavi where YearMonthStr between ?1 and ?2 "
+                                     "group by YearMonthStr) "
+                                     "and length(trim(ContentBak, ' ' || char(9, 10, 13, 12288))) > 0 "
+                                     "order by YearMonthStr"));
+    st.bindText(1, fromKey);
+    st.bindText(2, toKey);
+    while (st.step())
+        keys.push_back(st.text(0));
+    return keys;
+}
