@@ -137,6 +137,7 @@ QString TSearchTxtFrm::btnqryNetxtClick()
     const QString keyword = edtSearchKey->text().trimmed();
     if (keyword.isEmpty() || !Target.calendar || !Target.dm)
         return keyword;
+    lblNotice->hide();
     bool wrapped = false;
     if (!m_search.Started() || m_search.Keyword() != keyword) {
         if (!startSearch(keyword))
@@ -157,6 +158,7 @@ void TSearchTxtFrm::btnLastClick()
 {
     if (!m_search.Started() || !Target.calendar)
         return;
+    lblNotice->hide();
     TNoteBox *box = nullptr;
     std::vector<int> at;
     bool wrapped = m_search.Previous(openCurrentDay(box, at));
