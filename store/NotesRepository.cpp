@@ -137,12 +137,16 @@ std::vector<TNotesRepository::KeywordDay> TNotesRepository::FindKeyword(const QS
     const QString key = LowerAsciiOnly(keyword);
     if (key.isEmpty())
         return days;
-    // Only the first row of a key is ever shown, so only it is searched.
+    // Only the first row of a key is ever shown, so only it is searched. Without letters to
+    // fold the text is searched as it stands, which spares a copy of every note.
+    const bool letters = std::any_of(key.begin(), key.end(), [](QChar c) { return c >= u'a' && c <= u'z'; });
+    const QString text = letters ? QStringLiteral("lower(ContentBak)") : QStringLiteral("ContentBak");
     sql::Statement st(Handle(m_dm),
                       QStringLiteral("select YearMonthStr, (length(t) - length(replace(t, ?1, ''))) / length(?1) "
-                                     "from (select YearMonthStr, lower(ContentBak) as t from tb_NewTavi "
+                                     "from (select YearMonthStr, %1 as t from tb_NewTavi "
                                      "where rowid in (select min(rowid) from tb_NewTavi group by YearMonthStr)) "
-                                     "where instr(t, ?1) > 0 order by YearMonthStr"));
+                                     "where instr(t, ?1) > 0 order by YearMonthStr")
+                          .arg(text));
     st.bindText(1, key);
     while (st.step())
         days.push_back({st.text(0), st.text(1).toInt()});
