@@ -137,19 +137,24 @@ std::vector<TNotesRepository::KeywordDay> TNotesRepository::FindKeyword(const QS
     const QString key = LowerAsciiOnly(keyword);
     if (key.isEmpty())
         return days;
-    // Only the first row of a key is ever shown, so only it is searched. Without letters to
-    // fold the text is searched as it stands, which spares a copy of every note.
-    const bool letters = std::any_of(key.begin(), key.end(), [](QChar c) { return c >= u'a' && c <= u'z'; });
-    const QString text = letters ? QStringLiteral("lower(ContentBak)") : QStringLiteral("ContentBak");
+    // The engine's like folds exactly A to Z and reads the texts in place; the count is made
+    // for the days found only. A key with a second row may be found by that row alone: the
+    // window passes over a day whose box does not hold the keyword.
+    QString pattern = keyword;
+    pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('%'), QLatin1String("\\%"))
+        .replace(QLatin1Char('_'), QLatin1String("\\_"));
     sql::Statement st(Handle(m_dm),
-                      QStringLiteral("select YearMonthStr, (length(t) - length(replace(t, ?1, ''))) / length(?1) "
-                                     "from (select YearMonthStr, %1 as t from tb_NewTavi "
-                                     "where rowid in (select min(rowid) from tb_NewTavi group by YearMonthStr)) "
-                                     "where instr(t, ?1) > 0 order by YearMonthStr")
-                          .arg(text));
+                      QStringLiteral("select YearMonthStr, (length(lower(ContentBak)) - length(replace(lower(ContentBak), "
+                                     "?1, ''))) / length(?1) from tb_NewTavi where ContentBak like ?2 escape '\\' "
+                                     "order by YearMonthStr"));
+    st.bindText(2, QLatin1Char('%') + pattern + QLatin1Char('%'));
     st.bindText(1, key);
-    while (st.step())
-        days.push_back({st.text(0), st.text(1).toInt()});
+    while (st.step()) {
+        const QString dayKey = st.text(0);
+        if (days.empty() || days.back().key != dayKey)
+            days.push_back({dayKey, st.text(1).toInt()});
+    }
     return days;
 }
 

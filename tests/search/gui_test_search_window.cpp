@@ -278,6 +278,30 @@ TEST_F(SearchWindowTest, AChangedKeywordStartsAgainFromTheCalendarsDate)
     EXPECT_EQ(shownDay(), "20100706");
 }
 
+// Wildcards of the engine are plain characters in a keyword; letters A to Z in any case.
+TEST_F(SearchWindowTest, LookUpTakesTheKeywordLiterally)
+{
+    TNotesRepository repo(dm);
+    repo.WriteDays({{"20110103", "x", "100% sure"}, {"20110104", "x", "a_b"}, {"20110105", "x", "c\\d"},
+                    {"20110106", "x", "abab ABAB"}},
+                   true);
+    const struct {
+        const char *keyword;
+        std::vector<std::pair<QString, int>> days;
+    } cases[] = {{"%", {{"20110103", 1}}},
+                 {"_", {{"20110104", 1}}},
+                 {"\\", {{"20110105", 1}}},
+                 {"B", {{"20110104", 1}, {"20110106", 4}}},
+                 {"周报", {{"20100520", 1}, {"20100603", 2}, {"20100612", 1}}},
+                 {"%%", {}}};
+    for (const auto &c : cases) {
+        std::vector<std::pair<QString, int>> got;
+        for (const auto &d : repo.FindKeyword(u(c.keyword)))
+            got.push_back({d.key, d.count});
+        EXPECT_EQ(got, c.days) << c.keyword;
+    }
+}
+
 // ---- days with notes marked in the calendar ----
 
 std::vector<int> markedDays(const TChnCalendar &cal)
