@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <vector>
 
 using namespace tdt;
@@ -88,6 +89,15 @@ double since(std::chrono::steady_clock::time_point t0)
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
 }
 
+// The processor time this process spent: on a machine shared with other work the wall
+// clock also counts the waits for a core.
+double cpuMs()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) * 1000.0 + double(t.tv_nsec) / 1e6;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -145,7 +155,7 @@ int main(int argc, char **argv)
     // First press of a new keyword: the look-up over every day, the week switch, the selection.
     const char *const keywords[] = {"audit", "牙医", "billing", "不存在的词"};
     for (const char *k : keywords) {
-        std::vector<double> ms;
+        std::vector<double> ms, cpu;
         size_t found = 0;
         for (int i = 0; i < presses; ++i) {
             frm.chnRili->setDateTime(first + (i * 211) % days);
@@ -156,31 +166,35 @@ int main(int argc, char **argv)
             QApplication::processEvents();
             field->setText(QString::fromUtf8(k));
             const auto t0 = std::chrono::steady_clock::now();
+            const double c0 = cpuMs();
             next->click();
             frm.repaint();
             QApplication::processEvents();
             ms.push_back(since(t0));
+            cpu.push_back(cpuMs() - c0);
             found = SearchDates.size();
             dialogs::TakeShown();
         }
-        std::printf("first 查找下一个 \"%s\" (%zu days hold it), week switch included: median %.2f ms, p99 %.2f ms "
-                    "(goal <= 50 ms)\n",
-                    k, found, at(ms, 0.5), at(ms, 0.99));
+        std::printf("first 查找下一个 \"%s\" (%zu days hold it), week switch included: median %.2f ms, p99 %.2f ms, "
+                    "processor time median %.2f ms (goal <= 50 ms)\n",
+                    k, found, at(ms, 0.5), at(ms, 0.99), at(cpu, 0.5));
     }
 
     // The parts: the look-up alone, and one month's marks alone.
     {
-        std::vector<double> look, marks;
+        std::vector<double> look, lookCpu, marks;
         for (int i = 0; i < presses; ++i) {
             auto t0 = std::chrono::steady_clock::now();
+            const double c0 = cpuMs();
             TNotesRepository(dm).FindKeyword(i % 2 ? QStringLiteral("audit") : QString::fromUtf8("牙医"));
             look.push_back(since(t0));
+            lookCpu.push_back(cpuMs() - c0);
             t0 = std::chrono::steady_clock::now();
             NotedDaysOf(dm, 2010 + i % 10, 1 + i % 12);
             marks.push_back(since(t0));
         }
-        std::printf("look-up alone: median %.2f ms; one month's marks alone: median %.3f ms\n", at(look, 0.5),
-                    at(marks, 0.5));
+        std::printf("look-up alone: median %.2f ms (processor %.2f ms); one month's marks alone: median %.3f ms\n",
+                    at(look, 0.5), at(lookCpu, 0.5), at(marks, 0.5));
     }
 
     // Further presses: the next occurrence, mostly a week switch.
@@ -203,17 +217,20 @@ int main(int argc, char **argv)
     for (const bool withMarks : {true, false}) {
         if (!withMarks)
             frm.chnRili->setNotedDays(nullptr);
-        std::vector<double> ms;
+        std::vector<double> ms, cpu;
         for (int i = 0; i < presses * 5; ++i) {
             const TDateTime target = first + 40 + (i * 97) % (days - 80);
             const auto t0 = std::chrono::steady_clock::now();
+            const double c0 = cpuMs();
             frm.chnRili->setDateTime(target);
             frm.repaint();
             QApplication::processEvents();
             ms.push_back(since(t0));
+            cpu.push_back(cpuMs() - c0);
         }
-        std::printf("month rebuild %s marks and week switch: median %.2f ms, p99 %.2f ms (goal <= 16.7 ms)\n",
-                    withMarks ? "with" : "without", at(ms, 0.5), at(ms, 0.99));
+        std::printf("month rebuild %s marks and week switch: median %.2f ms, p99 %.2f ms, processor time median "
+                    "%.2f ms (goal <= 16.7 ms)\n",
+                    withMarks ? "with" : "without", at(ms, 0.5), at(ms, 0.99), at(cpu, 0.5));
     }
     return 0;
 }

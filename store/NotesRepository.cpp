@@ -138,15 +138,15 @@ std::vector<TNotesRepository::KeywordDay> TNotesRepository::FindKeyword(const QS
     if (key.isEmpty())
         return days;
     // The engine's like folds exactly A to Z and reads the texts in place; the count is made
-    // for the days found only. A key with a second row may be found by that row alone: the
+    // for the days found only (its lower() changes no length: A to Z only). A key with a second row may be found by that row alone: the
     // window passes over a day whose box does not hold the keyword.
     QString pattern = keyword;
     pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
         .replace(QLatin1Char('%'), QLatin1String("\\%"))
         .replace(QLatin1Char('_'), QLatin1String("\\_"));
     sql::Statement st(Handle(m_dm),
-                      QStringLiteral("select YearMonthStr, (length(lower(ContentBak)) - length(replace(lower(ContentBak), "
-                                     "?1, ''))) / length(?1) from tb_NewTavi where ContentBak like ?2 escape '\\' "
+                      QStringLiteral("select YearMonthStr, (length(ContentBak) - length(replace(lower(ContentBak), ?1, ''))) "
+                                     "/ length(?1) from tb_NewTavi where ContentBak like ?2 escape '\\' "
                                      "order by YearMonthStr"));
     st.bindText(2, QLatin1Char('%') + pattern + QLatin1Char('%'));
     st.bindText(1, key);
