@@ -372,11 +372,15 @@ TEST_F(SearchWindowTest, MarkIsSmallAndCoversNoText)
             EXPECT_LE(mark.width() * mark.height(), 36);
             EXPECT_TRUE(mark.intersected(cal.WorkdayMarkRect(col, row)).isEmpty());
             const bool selected = cal.Grid()->Col() == col && cal.Grid()->Row() == row;
-            for (int y = 0; y < r.height(); ++y)
-                for (int x = 0; x < r.width(); ++x) {
-                    const QPoint p = r.topLeft() + QPoint(x, y);
-                    const bool inMark = mark.contains(x, y);
-                    if (!inMark) {
+            // In device pixels: at a scale factor the grab holds more of them.
+            const qreal dpr = with.devicePixelRatio();
+            const QRect cellPx = QRectF(QPointF(r.topLeft()) * dpr, QSizeF(r.size()) * dpr).toRect();
+            const QRectF markPx(QPointF(mark.topLeft()) * dpr, QSizeF(mark.size()) * dpr);
+            for (int y = 0; y < cellPx.height(); ++y)
+                for (int x = 0; x < cellPx.width(); ++x) {
+                    const QPoint p = cellPx.topLeft() + QPoint(x, y);
+                    const QPointF centre(x + 0.5, y + 0.5);
+                    if (!markPx.adjusted(-1, -1, 1, 1).contains(centre)) {
                         EXPECT_EQ(with.pixel(p), without.pixel(p)) << k << " " << x << "," << y;
                         continue;
                     }
@@ -386,7 +390,7 @@ TEST_F(SearchWindowTest, MarkIsSmallAndCoversNoText)
                         EXPECT_GE(std::min({under.red(), under.green(), under.blue()}), 200) << k;
                     }
                 }
-            const QPoint middle = r.topLeft() + mark.center();
+            const QPoint middle = cellPx.topLeft() + (markPx.center()).toPoint();
             EXPECT_EQ(with.pixelColor(middle), selected ? QColor(Qt::white) : markColor) << k;
         }
     EXPECT_EQ(marks, 4);
