@@ -312,8 +312,6 @@ void TMainFrm::buildMenus()
     popSysset->addAction(QStringLiteral("背景透明度调节"), this, &TMainFrm::N_BgTransparentClick);
     QAction *search = popSysset->addAction(QStringLiteral("检 索 关 键 字"), this, &TMainFrm::N_SearcheClick);
     search->setVisible(false);
-    new QShortcut(QKeySequence::Find, this, this, &TMainFrm::N_SearcheClick);
-    ConnectKeywordSearch(chnRili, redt, *m_week, *DM);
     popSysset->addSeparator();
     popSysset->addAction(QStringLiteral("登陆密码"), this, &TMainFrm::N7Click);
     popSysset->addAction(QStringLiteral("帮助说明"), this, &TMainFrm::N_helpClick);
@@ -337,6 +335,8 @@ void TMainFrm::buildMenus()
     marker->addAction(QStringLiteral("粉色"), this, &TMainFrm::N13Click);
     for (TNoteBox *box : redt)
         box->setPopupMenu(pmDeskTopMonCal);
+    new QShortcut(QKeySequence::Find, this, this, &TMainFrm::N_SearcheClick);
+    ConnectKeywordSearch(chnRili, redt, *m_week, *DM);
 }
 
 void TMainFrm::buildFrame()
