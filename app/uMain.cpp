@@ -3,6 +3,7 @@
 #include "CalendarLook.h"
 #include "ChnCalendarPicker.h"
 #include "CnWorkdaysFile.h"
+#include "CnWorkdaysImport.h"
 #include "Clock.h"
 #include "Dialogs.h"
 #include "FormSizeFile.h"
@@ -312,6 +313,11 @@ void TMainFrm::buildMenus()
     popSysset->addAction(QStringLiteral("背景透明度调节"), this, &TMainFrm::N_BgTransparentClick);
     QAction *search = popSysset->addAction(QStringLiteral("检 索 关 键 字"), this, &TMainFrm::N_SearcheClick);
     search->setVisible(false);
+    QAction *importWorkdays = popSysset->addAction(ImportWorkdaysCaption() + QStringLiteral("…"), this, [this] {
+        if (ImportWorkdays(this, chnRili))
+            MarkWorkdays();
+    });
+    importWorkdays->setObjectName(QStringLiteral("N_ImportWorkdays"));
     popSysset->addSeparator();
     popSysset->addAction(QStringLiteral("登陆密码"), this, &TMainFrm::N7Click);
     popSysset->addAction(QStringLiteral("帮助说明"), this, &TMainFrm::N_helpClick);

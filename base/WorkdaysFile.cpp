@@ -2,6 +2,8 @@
 
 #include "ProgramFolder.h"
 
+#include <QSaveFile>
+
 namespace workdaysfile {
 
 QString Path() { return DataDir() + QStringLiteral("CnWorkdays.tsv"); }
@@ -17,6 +19,18 @@ settings::Status Read(const QString &path, std::size_t maxBytes, std::string &te
         bytes.truncate(bytes.lastIndexOf('\n') + 1);
     text.assign(bytes.constData(), std::size_t(bytes.size()));
     return s;
+}
+
+bool Write(const QString &path, const std::string &text)
+{
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return false;
+    if (f.write(text.data(), qint64(text.size())) != qint64(text.size())) {
+        f.cancelWriting();
+        return false;
+    }
+    return f.commit();
 }
 
 } // namespace workdaysfile

@@ -77,6 +77,15 @@ TWorkdayMark TChnCalendarModel::WorkdayOf(int y, int m, int d) const
     return m_workdays ? m_workdays->MarkOf(y, m, d) : TWorkdayMark::None;
 }
 
+void TChnCalendarModel::UpdateWorkdaysNote(int year)
+{
+    // Years before the table are history; only the years still to be announced want the note.
+    if (m_workdays && !m_workdays->Empty() && year > m_workdays->LastYear())
+        m_workdaysNote = std::to_string(year) + "年放假安排未收录";
+    else
+        m_workdaysNote.clear();
+}
+
 void TChnCalendarModel::SetWorkdays(const TCnWorkdays *table)
 {
     m_workdays = table;
@@ -87,6 +96,9 @@ void TChnCalendarModel::SetWorkdays(const TCnWorkdays *table)
         TcnDateInf &c = m_cells[k - 1];
         c.Workday = c.InUse ? WorkdayOf(ymd.year, ymd.month, c.Day) : TWorkdayMark::None;
     }
+    UpdateWorkdaysNote(ymd.year);
+    if (View)
+        View->TitleChanged();
 }
 
 void TChnCalendarModel::MarkNotedDays()
@@ -134,12 +146,15 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
     m_cells[CellAnimal - 1].Text = m_chnCal.AnimalText + "年";
 
     if (ymd.year < 1949) {
+        m_selectedEra = m_chnCal.EraText;
         m_selectedLine = m_chnCal.EraText + " 农历" + m_cnDate;
     } else {
-        char buf[48];
+        char buf[40]; // room for any int, as the compiler counts
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
+        m_selectedEra.clear();
         m_selectedLine = std::string(buf) + " 农历" + m_cnDate;
     }
+    UpdateWorkdaysNote(ymd.year);
     if (View)
         View->TitleChanged();
 

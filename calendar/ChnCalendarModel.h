@@ -97,7 +97,8 @@ public:
     void Refresh();
 
     // The official days off and working days the day cells are marked from (not owned;
-    // none by default). Setting it marks the shown month's cells again, without a rebuild.
+    // none by default). Setting it marks the shown month's cells again, without a rebuild,
+    // and renews the note (TitleChanged).
     const TCnWorkdays *Workdays() const { return m_workdays; }
     void SetWorkdays(const TCnWorkdays *table);
 
@@ -118,6 +119,11 @@ public:
     const std::string &YearText() const { return m_yearText; }
     const std::string &MonthText() const { return m_monthText; }
     const std::string &SelectedLine() const { return m_selectedLine; }
+    // The era the selected-date line begins with ("" from 1949 on): it may be shortened on screen.
+    const std::string &SelectedEra() const { return m_selectedEra; }
+    // "2027年放假安排未收录" when the shown year lies after the last year of the table of days
+    // off and working days, else "".
+    const std::string &WorkdaysNote() const { return m_workdaysNote; }
 
     // k = (row - 1) * 7 + col, 1 ... 42.
     const TcnDateInf &Cell(int k) const { return m_cells.at(k - 1); }
@@ -150,12 +156,13 @@ private:
     void Rebuild(tdt::TDateTime x);
     void SetDateFallingBack(int y, int m, int d);
     TWorkdayMark WorkdayOf(int y, int m, int d) const;
+    void UpdateWorkdaysNote(int year);
     void MarkNotedDays();
 
     tdt::TDateTime m_dateTime = 0;
     bool m_monthShown = false;
     std::string m_cnDate, m_cnMonth, m_cnDay;
-    std::string m_yearText, m_monthText, m_selectedLine;
+    std::string m_yearText, m_monthText, m_selectedLine, m_selectedEra, m_workdaysNote;
     std::array<TcnDateInf, CellCount> m_cells{};
     std::array<std::string, 6> m_weekNumbers{};
     TChnCal m_chnCal;

@@ -3,6 +3,7 @@
 #include "Clock.h"
 #include "CnWorkdaysFile.h"
 #include "FontMap.h"
+#include "InfoLine.h"
 #include "PixelFont.h"
 
 #include <QContextMenuEvent>
@@ -317,6 +318,7 @@ TChnCalendar::TChnCalendar(QWidget *parent) : QWidget(parent)
     link.setUnderline(true);
     m_lblToday = makeLabel(QStringLiteral("今天"), link, 272, 18, true);
     m_lblSelected = makeLabel(QString(), caption, 10, 236, false);
+    m_lblSelected->setTextFormat(Qt::PlainText);
     setLabelColor(m_lblMonth, style.ColorTitleMonth);
     setLabelColor(m_lblMonthCaption, clr::clBlack);
     setLabelColor(m_lblYear, style.ColorTitleYear);
@@ -416,6 +418,7 @@ void TChnCalendar::Layout()
     m_yearArrows->setVisible(m_showTitle);
     m_grid->setContextMenuPolicy(m_showTitle ? Qt::PreventContextMenu : Qt::CustomContextMenu);
     LayoutGridMetrics();
+    ShowSelectedLine();
     InvalidateBackground();
     update();
     m_grid->update();
@@ -505,8 +508,26 @@ void TChnCalendar::TitleChanged()
     FitLabel(m_lblYear);
     m_lblMonth->setText(Utf8(m_model.MonthText()));
     PlaceMonthNumber();
-    m_lblSelected->setText(Utf8(m_model.SelectedLine()));
+    ShowSelectedLine();
+}
+
+void TChnCalendar::ShowSelectedLine()
+{
+    const QString line = Utf8(m_model.SelectedLine());
+    const QString era = Utf8(m_model.SelectedEra());
+    const bool withEra = !era.isEmpty() && line.startsWith(era);
+    const QString lead = withEra ? era : QString();
+    const QString rest = line.mid(lead.size());
+    const QString note = Utf8(m_model.WorkdaysNote());
+    // The line keeps off the frame on the right as it does on the left.
+    const int room = width() - m_lblSelected->x() - SelectedLineMargin;
+    const TInfoLine fit = FitInfoLine(m_lblSelected->fontMetrics(), room, lead, rest, note);
+    m_lblSelected->setText(fit.Text);
+    m_lblSelected->setToolTip(fit.Shortened ? WholeInfoLine(lead, rest, note) : QString());
     FitLabel(m_lblSelected);
+    // The label's own measure may add a pixel of overhang the text does not need.
+    if (m_lblSelected->width() > room)
+        m_lblSelected->resize(std::max(room, 0), m_lblSelected->height());
 }
 
 void TChnCalendar::PlaceMonthNumber()

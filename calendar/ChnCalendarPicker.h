@@ -146,7 +146,10 @@ public:
     QLabel *YearLabel() const { return m_lblYear; }
     QLabel *YearCaption() const { return m_lblYearCaption; }
     QLabel *TodayLink() const { return m_lblToday; }
+    // The selected-date line: a long era is shortened to fit and shown whole as the tooltip.
     QLabel *SelectedDateLine() const { return m_lblSelected; }
+    // Pixels the line keeps free at the control's right edge.
+    static constexpr int SelectedLineMargin = 7;
     // Null until the control's window is created.
     QMenu *MonthMenu();
     QMenu *YearMenu();
@@ -192,6 +195,7 @@ private:
     void RepaintGrid();
     void BuildMenus();
     void PlaceMonthNumber();
+    void ShowSelectedLine();
     const QImage &ComposeCell(int col, int row, const QRect &r, bool selected, bool focused);
     void GridClicked(const QPoint &pos);
     void setLabelColor(QLabel *label, TColor c);

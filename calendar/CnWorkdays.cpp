@@ -71,6 +71,8 @@ bool ParseDate(std::string_view s, int &y, int &m, int &d)
     return tdt::IsValidDate(y, m, d);
 }
 
+} // namespace
+
 bool IsValidUtf8(std::string_view s)
 {
     std::size_t i = 0;
@@ -109,8 +111,6 @@ bool IsValidUtf8(std::string_view s)
     return true;
 }
 
-} // namespace
-
 const char *WorkdayMarkText(TWorkdayMark mark)
 {
     switch (mark) {
@@ -123,30 +123,44 @@ const char *WorkdayMarkText(TWorkdayMark mark)
     }
 }
 
-void TCnWorkdays::ParseLine(std::string_view line)
+TWorkdayLineKind ParseWorkdayLine(std::string_view line, TWorkdayLine &out)
 {
     line = Trim(line);
     if (line.empty() || line.front() == '#')
-        return;
+        return TWorkdayLineKind::Blank;
     std::string_view rest = line;
     const std::string_view date = NextField(rest);
     const std::string_view mark = NextField(rest);
     const std::string_view name = rest; // the rest of the line, blanks inside kept
 
-    int y = 0, m = 0, d = 0;
-    TWorkdayInfo info;
+    TWorkdayLine l;
     if (mark == kOff || mark == kOffGbk)
-        info.Mark = TWorkdayMark::Off;
+        l.Info.Mark = TWorkdayMark::Off;
     else if (mark == kWork || mark == kWorkGbk)
-        info.Mark = TWorkdayMark::Work;
-    if (info.Mark == TWorkdayMark::None || !ParseDate(date, y, m, d)) {
-        ++m_skipped;
-        return;
-    }
+        l.Info.Mark = TWorkdayMark::Work;
+    if (l.Info.Mark == TWorkdayMark::None || !ParseDate(date, l.Year, l.Month, l.Day))
+        return TWorkdayLineKind::Bad;
     // A name in another encoding is dropped; the day's mark still counts.
     if (IsValidUtf8(name))
-        info.Holiday = std::string(name);
-    m_days[Key(y, m, d)] = std::move(info);
+        l.Info.Holiday = std::string(name);
+    out = std::move(l);
+    return TWorkdayLineKind::Entry;
+}
+
+void TCnWorkdays::ParseLine(std::string_view line)
+{
+    TWorkdayLine l;
+    switch (ParseWorkdayLine(line, l)) {
+    case TWorkdayLineKind::Blank:
+        return;
+    case TWorkdayLineKind::Bad:
+        ++m_skipped;
+        return;
+    case TWorkdayLineKind::Entry:
+        m_lastYear = std::max(m_lastYear, l.Year);
+        m_days[Key(l.Year, l.Month, l.Day)] = std::move(l.Info);
+        return;
+    }
 }
 
 TCnWorkdays TCnWorkdays::FromText(std::string_view text)

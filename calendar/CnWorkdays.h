@@ -20,6 +20,9 @@ struct TWorkdayInfo {
     bool operator==(const TWorkdayInfo &) const = default;
 };
 
+// Well-formed UTF-8: no overlong forms, surrogates or values past U+10FFFF.
+bool IsValidUtf8(std::string_view s);
+
 // "休", "班" or "".
 const char *WorkdayMarkText(TWorkdayMark mark);
 // One mark for a span of days shown together (a weekend): a working day is the
@@ -32,6 +35,14 @@ constexpr TWorkdayMark CombinedWorkdayMark(TWorkdayMark a, TWorkdayMark b)
         return TWorkdayMark::Off;
     return TWorkdayMark::None;
 }
+
+// One line of the file, read on its own: a comment or blank line, a day, or neither.
+enum class TWorkdayLineKind { Blank, Entry, Bad };
+struct TWorkdayLine {
+    int Year = 0, Month = 0, Day = 0;
+    TWorkdayInfo Info;
+};
+TWorkdayLineKind ParseWorkdayLine(std::string_view line, TWorkdayLine &out);
 
 class TCnWorkdays {
 public:
@@ -51,6 +62,8 @@ public:
     TWorkdayMark MarkOf(tdt::TDateTime date) const;
 
     std::size_t Size() const { return m_days.size(); }
+    // The latest year with a listed day; 0 for an empty table.
+    int LastYear() const { return m_lastYear; }
     bool Empty() const { return m_days.empty(); }
     // Lines that were neither entries, comments nor blank.
     int SkippedLines() const { return m_skipped; }
@@ -62,5 +75,6 @@ private:
 
     std::unordered_map<int, TWorkdayInfo> m_days; // key yyyymmdd
     int m_skipped = 0;
+    int m_lastYear = 0;
     bool m_fileRead = false;
 };

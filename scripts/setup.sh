@@ -18,5 +18,8 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}" </dev/null
 fi
 
-cmake -S "$here" -B "$build" -DCMAKE_BUILD_TYPE=${TAVI_BUILD_TYPE:-RelWithDebInfo} >/dev/null
+# Ninja, as the presets use; a build folder made earlier keeps its own generator.
+gen=()
+[ -f "$build/CMakeCache.txt" ] || gen=(-G Ninja)
+cmake -S "$here" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=${TAVI_BUILD_TYPE:-RelWithDebInfo} >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -1,6 +1,9 @@
 #pragma once
 // One click on the main window's wallpaper button: the week panel as it shows, laid over
 // the next background of the list, becomes the desktop wallpaper.
+#include "uPicMix.h"
+
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -11,8 +14,9 @@ enum class ApplyResult {
     Failed,       // stopped silently; files already written stay written
 };
 
-// The week panel's own rendering at its current size into "Content.bmp" in the picture
-// folder: 32 bits per pixel, fourth byte 0. False when the file cannot be written.
+// The week panel's own rendering at its current size, in device pixels, into "Content.bmp"
+// in the picture folder: 32 bits per pixel, fourth byte 0. The boxes' text is drawn without
+// anti-aliasing there (the screen keeps it). False when the file cannot be written.
 bool SaveNotesPicture(QWidget *weekPanel);
 
 // The background for this apply: the list entry at PicIndex, or the following one (entry 1
@@ -20,9 +24,17 @@ bool SaveNotesPicture(QWidget *weekPanel);
 // has no usable entry there.
 QString ChooseBackground();
 
-// Lays "Content.bmp" over the background and stores "Mix.bmp" (32 bits), then passes it
-// once through JPEG ("Mix.Jpg", quality 90, baseline) and back into a 24-bit "Mix.bmp".
-bool ComposeWallpaper(const QString &backgroundPath);
+// The primary screen's size in device pixels; empty without a screen.
+QSize DesktopPixelSize();
+
+// The picture as the stretched style shows it on a desktop of `size` pixels.
+TPicture StretchedTo(const TPicture &picture, QSize size);
+
+// Brings the background to `desktop` pixels as the stretched style shows it (an empty size
+// keeps it as it is), lays "Content.bmp" over it (the part of the notes that fits) and
+// stores "Mix.bmp" (32 bits), then passes it once through JPEG ("Mix.Jpg", quality 90,
+// baseline) and back into a 24-bit "Mix.bmp".
+bool ComposeWallpaper(const QString &backgroundPath, QSize desktop = DesktopPixelSize());
 
 // The path handed to the desktop: the composed picture.
 QString WallpaperPath();

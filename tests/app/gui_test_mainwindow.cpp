@@ -454,7 +454,8 @@ TEST_F(MainWindowTest, OptionsMenuHasItsItemsAndOpensThePages)
     for (QAction *a : f.popSysset->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text()) + (a->isVisible() ? "" : "(hidden)");
     EXPECT_EQ(captions, QStringList({QString::fromUtf8("内   容   导   出"), QString::fromUtf8("背景透明度调节"),
-                                     QString::fromUtf8("检 索 关 键 字(hidden)"), "-", QString::fromUtf8("登陆密码"),
+                                     QString::fromUtf8("检 索 关 键 字(hidden)"), QString::fromUtf8("导入放假安排…"),
+                                     "-", QString::fromUtf8("登陆密码"),
                                      QString::fromUtf8("帮助说明"), QString::fromUtf8("意见反馈"), "-",
                                      QString::fromUtf8("退出程序")}));
     f.N_helpClick();
@@ -503,6 +504,33 @@ TEST_F(MainWindowTest, TitleStripsMarkOfficialDaysOffAndWorkingDays)
     f.chnRili->setDateTime(EncodeDate(2026, 3, 11));
     for (QLabel *l : f.lblWorkday)
         EXPECT_FALSE(l->isVisibleTo(&f));
+    QFile::remove(home.path() + "Data/CnWorkdays.tsv");
+    ReloadCnWorkdays();
+}
+
+TEST_F(MainWindowTest, TheOptionsMenuImportsAnArrangementAndTheTitleStripsFollow)
+{
+    QFile::copy(QStringLiteral(TAVI_APP_DIR "/Data/CnWorkdays.tsv"), home.path() + "Data/CnWorkdays.tsv");
+    ReloadCnWorkdays();
+    TMainFrm &f = create();
+    // The week of Friday 1 October 2027, not yet in the table.
+    f.chnRili->setDateTime(EncodeDate(2027, 10, 1));
+    for (QLabel *l : f.lblWorkday)
+        EXPECT_FALSE(l->isVisibleTo(&f));
+    QFile ics(home.path() + "2027.ics");
+    ASSERT_TRUE(ics.open(QIODevice::WriteOnly));
+    ics.write("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nDTSTART;VALUE=DATE:20271001\r\nDTEND;VALUE=DATE:20271008\r\n"
+              "SUMMARY:国庆节 休\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    ics.close();
+    dialogs::QueueAnswer(QStringList{ics.fileName()});
+    auto *item = f.popSysset->findChild<QAction *>(QStringLiteral("N_ImportWorkdays"));
+    ASSERT_NE(item, nullptr);
+    item->trigger();
+    EXPECT_EQ(dialogs::TakeShown().value(1).text, QString::fromUtf8("已导入放假安排：新增 7 天。"));
+    QStringList marks;
+    for (QLabel *l : f.lblWorkday)
+        marks << (l->isVisibleTo(&f) ? l->text() : QString());
+    EXPECT_EQ(marks, QStringList({"", "", "", "", QString::fromUtf8("休"), QString::fromUtf8("休")}));
     QFile::remove(home.path() + "Data/CnWorkdays.tsv");
     ReloadCnWorkdays();
 }

@@ -132,8 +132,9 @@ TEST_F(ModelTest, YearLimits)
         const int before = view.changes;
         EXPECT_EQ(model.SetDateTime(c.value), c.accepted);
         EXPECT_EQ(view.changes, before + (c.accepted ? 1 : 0));
-        if (!c.accepted)
+        if (!c.accepted) {
             EXPECT_EQ(Selected(), (YMD{2011, 6, 15}));
+        }
     }
 }
 
@@ -505,8 +506,9 @@ TEST(Gradient, BandsCoverTheCellFromTheStartColourOn)
         for (size_t i = 1; i < bands.size(); ++i)
             EXPECT_EQ(bands[i].Top, bands[i - 1].Bottom);
         // Band 255 (exactly E) has rows only in tall cells.
-        if (h >= 256)
+        if (h >= 256) {
             EXPECT_EQ(bands.back().Color, e);
+        }
     }
     // 27 rows: bands 0 ... 3 have no rows; band 4 starts at row 0 with S + 5 (E - S) / 256.
     const auto b27 = SelectionGradient(s, e, 27);

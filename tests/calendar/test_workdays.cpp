@@ -312,8 +312,9 @@ TEST_F(WorkdayCells, October2026)
     }
     // Cells outside the month carry no mark.
     for (int k = 1; k <= TChnCalendarModel::CellCount; ++k)
-        if (!marked.Cell(k).InUse || k > TChnCalendarModel::LastDayCell)
+        if (!marked.Cell(k).InUse || k > TChnCalendarModel::LastDayCell) {
             EXPECT_EQ(marked.Cell(k).Workday, None) << k;
+        }
 
     marked.SetDateTime(EncodeDate(2026, 9, 1));
     EXPECT_EQ(CellOf(marked, 20).Workday, Work);

@@ -294,7 +294,7 @@ TEST_F(ApplyTest, TheFilesOfTheApply)
     EXPECT_EQ(QSize(content.width, content.height), QSize(594, 445));
     ASSERT_TRUE(pictures::ReadBmp(PictureDir() + "Mix.bmp", mix));
     EXPECT_EQ(bmpDepth(PictureDir() + "Mix.bmp"), 24) << "the decoding of the JPEG";
-    EXPECT_EQ(QSize(mix.width, mix.height), QSize(1280, 800));
+    EXPECT_EQ(QSize(mix.width, mix.height), DesktopPixelSize()) << "composed at the desktop's size";
     QFile jpg(PictureDir() + "Mix.Jpg");
     ASSERT_TRUE(jpg.open(QIODevice::ReadOnly));
     EXPECT_EQ(jpg.read(2), QByteArray("\xFF\xD8"));
@@ -307,7 +307,7 @@ TEST_F(ApplyTest, FullModeLeavesTheBoxesOutAndHalfModeMixesThem)
     AskBeforeApply = false;
     // A pixel in the middle of the first box, where no text is.
     const QPoint inBox = panel.boxes[0]->geometry().center();
-    const QPoint onBase = inBox + QPoint(1024 - 50 - 594, 30);
+    const QPoint onBase = inBox + QPoint(DesktopPixelSize().width() - 50 - 594, 30);
 
     TransMode = 1;
     RecolourBoxes(panel.boxList());
@@ -325,24 +325,49 @@ TEST_F(ApplyTest, FullModeLeavesTheBoxesOutAndHalfModeMixesThem)
 
 // ---- failures: silent, the wallpaper stays ---------------------------------------
 
-TEST_F(ApplyTest, ABackgroundTooSmallForTheNotesFailsSilently)
+TEST_F(ApplyTest, BackgroundsOfAnySizeAreBroughtToTheDesktopAndReceiveTheNotes)
 {
-    // Taller than the notes picture, so it receives, but 30 rows short of holding it.
-    writeSolidBmp("A1.bmp", 1024, 460, Qt::gray);
+    // Each smaller than the notes picture one way or both: the notes picture never becomes
+    // the wallpaper, and it lies there at its own size.
+    AskBeforeApply = false;
+    TransMode = 0;
+    RecolourBoxes(panel.boxList());
+    const QSize screen = DesktopPixelSize();
+    const QPoint inBox = panel.boxes[0]->geometry().center();
+    for (const QSize bg : {QSize(1024, 460), QSize(300, 200), QSize(500, 900), QSize(2600, 1500)}) {
+        writeSolidBmp("A1.bmp", bg.width(), bg.height(), QColor(0, 0, 100));
+        LoadPicList(false);
+        ASSERT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Applied) << bg.width();
+        TPicture mix;
+        ASSERT_TRUE(pictures::ReadBmp(PictureDir() + "Mix.bmp", mix));
+        EXPECT_EQ(QSize(mix.width, mix.height), screen) << bg.width();
+        EXPECT_TRUE(near(rgbAt(mix, 5, 5), qRgb(0, 0, 100), 6)) << bg.width();
+        const QPoint onBase = inBox + QPoint(screen.width() - 50 - 594, 30);
+        EXPECT_TRUE(near(rgbAt(mix, onBase.x(), onBase.y()), qRgb(123, 123, 173), 6)) << bg.width();
+    }
+}
+
+TEST_F(ApplyTest, NotesLargerThanTheDesktopAreCutToItAndTheBackgroundStillReceives)
+{
+    writeSolidBmp("A1.bmp", 640, 480, QColor(0, 0, 100));
     LoadPicList(false);
     AskBeforeApply = false;
-    dialogs::TakeShown();
-    EXPECT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Failed);
-    EXPECT_TRUE(desktop->events.isEmpty());
-    EXPECT_TRUE(dialogs::TakeShown().isEmpty());
-    EXPECT_FALSE(QFile::exists(PictureDir() + "Mix.bmp"));
-    EXPECT_EQ(PicIndex, 0) << "not stepped back";
+    panel.resize(DesktopPixelSize() + QSize(200, 200));
+    ASSERT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Applied);
+    TPicture mix;
+    ASSERT_TRUE(pictures::ReadBmp(PictureDir() + "Mix.bmp", mix));
+    EXPECT_EQ(QSize(mix.width, mix.height), DesktopPixelSize());
+    EXPECT_TRUE(near(rgbAt(mix, 5, 5), qRgb(0, 0, 100), 6)) << "above the notes: the background";
+    EXPECT_TRUE(near(rgbAt(mix, mix.width - 5, mix.height / 2), qRgb(0, 0, 100), 6)) << "the right margin";
 }
 
 TEST_F(ApplyTest, AForwardStepStaysWhenTheApplyFails)
 {
     writeLines(piclistfile::Path(), {"Y.bmp", "A1.bmp", "Y.bmp"});
-    writeSolidBmp("A1.bmp", 1024, 460, Qt::gray); // too small for the mixing
+    QFile bad(PictureDir() + "A1.bmp"); // no picture
+    ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+    bad.write("BMnothing");
+    bad.close();
     LoadPicList(false);
     AskBeforeApply = false;
     EXPECT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Failed);
@@ -478,7 +503,7 @@ TEST_F(XvfbDesktop, ApplyWritesTheComposedPictureAndFailsSilently)
 
     TPicture mix;
     ASSERT_TRUE(pictures::ReadBmp(PictureDir() + "Mix.bmp", mix));
-    EXPECT_EQ(QSize(mix.width, mix.height), QSize(1024, 768));
+    EXPECT_EQ(QSize(mix.width, mix.height), QSize(1280, 800)) << "the screen's size";
     EXPECT_EQ(bmpDepth(PictureDir() + "Mix.bmp"), 24);
     EXPECT_TRUE(QFile::exists(PictureDir() + "Mix.Jpg"));
     EXPECT_TRUE(QFile::exists(PictureDir() + "Content.bmp"));

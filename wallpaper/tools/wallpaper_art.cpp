@@ -62,6 +62,12 @@ void drawBackground(QImage &img)
     sky.setColorAt(0.80, QColor(200, 214, 226));
     sky.setColorAt(1.0, QColor(246, 216, 184));
     p.fillRect(QRectF(0, 0, w, horizon + 2), sky);
+    // A bright morning haze over the right of the sky, where the week's notes land: their dark
+    // strokes, mixed half into it, need a calm light ground to read against.
+    QLinearGradient mist(w * 0.22, 0, w * 0.62, 0);
+    mist.setColorAt(0.0, QColor(238, 242, 246, 0));
+    mist.setColorAt(1.0, QColor(238, 242, 246, 236));
+    p.fillRect(QRectF(0, 0, w, horizon + 2), mist);
 
     // The low sun and its glow, left of the middle so the notes on the right stay calm.
     const QPointF sun(w * 0.30, h * 0.45);
