@@ -24,6 +24,7 @@ TSearchTarget SearchTarget;
 
 const char *const TSearchTxtFrm::WrappedForwardText = "已查到最后，从第一个重新开始";
 const char *const TSearchTxtFrm::WrappedBackText = "已查到第一个，从最后一个重新开始";
+const char *const TSearchTxtFrm::LookUpFailedText = "无法读取记事数据库，查找没有完成。";
 
 using winkit::PixelFont;
 
@@ -174,7 +175,12 @@ bool TSearchTxtFrm::startSearch(const QString &keyword)
     try {
         found = TNotesRepository(*Target.dm).FindKeyword(keyword);
     } catch (const std::exception &) {
-        found.clear();
+        // Not the same as finding nothing: the notes could not be read.
+        m_search.Reset();
+        btnLast->setEnabled(false);
+        lblPos->clear();
+        dialogs::ShowMessage(QString::fromUtf8(LookUpFailedText), this);
+        return false;
     }
     std::vector<tdt::TDateTime> days;
     std::vector<int> counts;

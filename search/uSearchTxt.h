@@ -38,6 +38,7 @@ public:
     TSearchTarget Target;
     static const char *const WrappedForwardText;
     static const char *const WrappedBackText;
+    static const char *const LookUpFailedText;
 
     TShape *shpFrame = nullptr;
     QLabel *lblTitle = nullptr;

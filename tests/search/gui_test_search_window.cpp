@@ -244,6 +244,18 @@ TEST_F(SearchWindowTest, NoMatchNamesTheKeywordAndMovesNothing)
     EXPECT_TRUE(position(w).isEmpty());
 }
 
+TEST_F(SearchWindowTest, AnUnreadableTableIsNoEmptyResult)
+{
+    TSearchTxtFrm *w = open(u("周报"));
+    const TDateTime before = frm->chnRili->DateTime();
+    dm.qryData.ExecDirect(QStringLiteral("alter table tb_NewTavi rename to gone"));
+    next(w);
+    const auto shown = dialogs::TakeShown();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].text, u(TSearchTxtFrm::LookUpFailedText));
+    EXPECT_EQ(frm->chnRili->DateTime(), before);
+}
+
 TEST_F(SearchWindowTest, EmptyKeywordDoesNothing)
 {
     TSearchTxtFrm *w = open(u("   "));
