@@ -40,6 +40,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -346,6 +347,8 @@ void TMainFrm::buildMenus()
     marker->addAction(QStringLiteral("粉色"), this, &TMainFrm::N13Click);
     for (TNoteBox *box : redt)
         box->setPopupMenu(pmDeskTopMonCal);
+    new QShortcut(QKeySequence::Find, this, this, &TMainFrm::N_SearcheClick);
+    ConnectKeywordSearch(chnRili, redt, *m_week, *DM);
 }
 
 void TMainFrm::buildFrame()

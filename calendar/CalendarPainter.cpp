@@ -276,6 +276,7 @@ void TCalendarPainter::DrawDayCell(QPainter &p, const TcnDateInf &cell, const QR
     }
     if (!mark.Ink.isEmpty())
         DrawWorkdayMark(p, cell, mark, showSelection);
+    DrawNoteMark(p, NoteMarkRect(cell, l.size()), showSelection);
 }
 
 void TCalendarPainter::DrawInfoCell(QPainter &p, int k, const QRect &l)
@@ -427,5 +428,39 @@ void TCalendarPainter::DrawWorkdayMark(QPainter &p, const TcnDateInf &cell, cons
     p.setFont(MarkFont(mark.PixelSize));
     p.setClipRect(mark.Ink);
     p.drawText(mark.Origin, QString::fromUtf8(WorkdayMarkText(cell.Workday)));
+    p.restore();
+}
+
+// ---- the mark of a day with notes ----
+
+QRect TCalendarPainter::NoteMarkRect(const TcnDateInf &cell, const QSize &size) const
+{
+    if (!Style.ShowNoteMarks || !cell.Noted || !cell.InUse)
+        return {};
+    // Top-left corner, inside the selection outline, above the lunar line, clear of the number.
+    const int d = std::clamp(size.height() / 7, 3, 6);
+    const QRect mark(3, 3, d, d);
+    const QRect number = DayNumberInk(Utf8(cell.Text), size);
+    if (mark.bottom() >= size.height() / 2 || mark.right() >= size.width() - 3
+        || mark.adjusted(-1, -1, 1, 1).intersects(number))
+        return {};
+    return mark;
+}
+
+void TCalendarPainter::DrawNoteMark(QPainter &p, const QRect &mark, bool onSelection)
+{
+    if (mark.isEmpty())
+        return;
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setPen(Qt::NoPen);
+    p.setBrush(onSelection ? QColor(Qt::white) : ToQColor(Style.ColorNoteMark));
+    // A square with its corners cut: round at these sizes without blurred edges.
+    if (mark.width() >= 4) {
+        p.drawRect(mark.adjusted(1, 0, -1, 0));
+        p.drawRect(mark.adjusted(0, 1, 0, -1));
+    } else {
+        p.drawRect(mark);
+    }
     p.restore();
 }

@@ -64,6 +64,10 @@ public:
     // when the cell shows none or it would not clear the day number.
     QRect WorkdayMarkRect(const TcnDateInf &cell, const QSize &size) const;
 
+    // The pixels a day cell's note mark covers (cell coordinates), or an empty rectangle
+    // when the day has no note or the mark would touch the day number or the lunar line.
+    QRect NoteMarkRect(const TcnDateInf &cell, const QSize &size) const;
+
 private:
     struct TMarkPlace {
         QRect Ink;
@@ -81,6 +85,7 @@ private:
     TMarkPlace PlaceMark(TWorkdayMark mark, int pixelSize, const QString &dayText, const QSize &cell) const;
     int MarkPixelSize(const QSize &cell) const;
     TMarkPlace MarkOfCell(const TcnDateInf &cell, const QString &dayText, const QSize &size) const;
+    void DrawNoteMark(QPainter &p, const QRect &mark, bool onSelection);
     void DrawWorkdayMark(QPainter &p, const TcnDateInf &cell, const TMarkPlace &mark, bool onSelection);
 
     const TChnCalendarModel &m_model;

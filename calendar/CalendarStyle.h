@@ -19,6 +19,9 @@ struct TChnCalendarStyle {
     bool ShowWeekNumLine = true;
     bool HideSelection = false;
     bool ShowWorkdayMarks = false;
+    // A small dot in the top-left corner of the days that have notes, where it clears
+    // the day number; white on the selection.
+    bool ShowNoteMarks = true;
 
     // The fonts' colours never show: a cell's own colour replaces them.
     QFont FontDate;
@@ -57,4 +60,5 @@ struct TChnCalendarStyle {
     TColor ColorTitleAnimalsYear = clr::clBlack;
     TColor ColorOffDay = DefaultColorOffDay;
     TColor ColorWorkDay = DefaultColorWorkDay;
+    TColor ColorNoteMark = clr::RGB(90, 138, 214);
 };

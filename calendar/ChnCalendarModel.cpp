@@ -101,6 +101,29 @@ void TChnCalendarModel::SetWorkdays(const TCnWorkdays *table)
         View->TitleChanged();
 }
 
+void TChnCalendarModel::MarkNotedDays()
+{
+    std::vector<int> noted;
+    if (NotedDays && m_monthShown) {
+        const tdt::YMD ymd = tdt::DecodeDate(m_dateTime);
+        try {
+            noted = NotedDays(ymd.year, ymd.month);
+        } catch (...) {
+            noted.clear();
+        }
+    }
+    for (int k = 1; k <= LastDayCell; ++k) {
+        TcnDateInf &c = m_cells[k - 1];
+        c.Noted = c.InUse && std::find(noted.begin(), noted.end(), c.Day) != noted.end();
+    }
+}
+
+void TChnCalendarModel::RefreshNotedDays()
+{
+    if (m_monthShown)
+        MarkNotedDays();
+}
+
 void TChnCalendarModel::Rebuild(tdt::TDateTime x)
 {
     const tdt::YMD ymd = tdt::DecodeDate(x);
@@ -152,6 +175,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
         c.CnText.clear();
         c.Workday = TWorkdayMark::None;
         m_ownDates[k - 1].clear();
+        c.Noted = false;
         c.DayColor = (k % 7 == 1 || k % 7 == 0) ? clr::clRed : ColorDate;
     }
 
@@ -218,6 +242,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
             }
             c.InUse = true;
         }
+        MarkNotedDays();
         if (View) {
             View->MonthBuilt();
             View->Changed();

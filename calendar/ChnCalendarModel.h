@@ -47,6 +47,7 @@ struct TcnDateInf {
     TColor DayColor = clr::clBlack;
     TColor CnColor = clr::clBlack;
     TWorkdayMark Workday = TWorkdayMark::None; // official day off or working day
+    bool Noted = false;                        // the day has a note
 };
 
 // What the month rebuild and the input steps tell the window showing the model.
@@ -108,6 +109,11 @@ public:
 
     // The short form of the user's own yearly date of each day, or "", per cell (1 ... 37).
     const std::string &OwnDateOf(int k) const { return m_ownDates.at(k - 1); }
+    // The days of a month that have notes, asked once per month rebuild; none when
+    // unset. A failure leaves the month without marks.
+    std::function<std::vector<int>(int year, int month)> NotedDays;
+    // Asks again for the shown month and marks its cells, without a rebuild.
+    void RefreshNotedDays();
 
     const std::string &CnDate() const { return m_cnDate; }
     const std::string &CnMonth() const { return m_cnMonth; }
@@ -158,6 +164,7 @@ private:
     void SetDateFallingBack(int y, int m, int d);
     TWorkdayMark WorkdayOf(int y, int m, int d) const;
     void UpdateWorkdaysNote(int year);
+    void MarkNotedDays();
 
     tdt::TDateTime m_dateTime = 0;
     bool m_monthShown = false;

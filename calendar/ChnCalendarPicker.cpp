@@ -689,3 +689,28 @@ QRect TChnCalendar::WorkdayMarkRect(int col, int row) const
         return {};
     return Painter().WorkdayMarkRect(cell, m_grid->CellRect(col, row).size());
 }
+
+void TChnCalendar::setNotedDays(std::function<std::vector<int>(int year, int month)> source)
+{
+    m_model.NotedDays = std::move(source);
+    RefreshNotedDays();
+}
+
+void TChnCalendar::RefreshNotedDays()
+{
+    m_model.RefreshNotedDays();
+    RepaintGrid();
+}
+
+QRect TChnCalendar::NoteMarkRect(int col, int row) const
+{
+    if (col < 1 || col > 7 || row < 1 || row > 6)
+        return {};
+    const int k = TChnCalendarModel::CellNo(col, row);
+    if (k >= TChnCalendarModel::CellConstellation)
+        return {};
+    const TcnDateInf &cell = m_model.Cell(k);
+    if (!cell.InUse)
+        return {};
+    return Painter().NoteMarkRect(cell, m_grid->CellRect(col, row).size());
+}

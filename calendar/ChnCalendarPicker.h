@@ -123,6 +123,13 @@ public:
     // the cell shows none or it would not clear the day number.
     QRect WorkdayMarkRect(int col, int row) const;
 
+    // Where the marks of the days with notes come from (see TChnCalendarModel::NotedDays);
+    // setting it marks the shown month at once. RefreshNotedDays asks again and redraws.
+    void setNotedDays(std::function<std::vector<int>(int year, int month)> source);
+    void RefreshNotedDays();
+    // The pixels a cell's note mark touches (cell coordinates), or an empty rectangle.
+    QRect NoteMarkRect(int col, int row) const;
+
     // A colour as drawn: system colours resolved through the palette.
     QColor ToQColor(TColor c) const { return Painter().ToQColor(c); }
 

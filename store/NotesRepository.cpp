@@ -109,3 +109,67 @@ std::vector<bool> TNotesRepository::WriteDays(const std::vector<DayNote> &days, 
     }
     return written;
 }
+
+namespace {
+
+// The engine's lower() folds A to Z only; the keyword is folded the same way.
+QString LowerAsciiOnly(const QString &text)
+{
+    QString folded = text;
+    for (QChar &c : folded)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return folded;
+}
+
+sqlite3 *Handle(const TDM &dm)
+{
+    if (!dm.AdoCon)
+        throw EDatabaseError(QStringLiteral("not connected"));
+    return dm.AdoCon->handle();
+}
+
+} // namespace
+
+std::vector<TNotesRepository::KeywordDay> TNotesRepository::FindKeyword(const QString &keyword)
+{
+    std::vector<KeywordDay> days;
+    const QString key = LowerAsciiOnly(keyword);
+    if (key.isEmpty())
+        return days;
+    // The engine's like folds exactly A to Z and reads the texts in place; the count is made
+    // for the days found only (its lower() changes no length: A to Z only). A key with a second row may be found by that row alone: the
+    // window passes over a day whose box does not hold the keyword.
+    QString pattern = keyword;
+    pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+        .replace(QLatin1Char('%'), QLatin1String("\\%"))
+        .replace(QLatin1Char('_'), QLatin1String("\\_"));
+    sql::Statement st(Handle(m_dm),
+                      QStringLiteral("select YearMonthStr, (length(ContentBak) - length(replace(lower(ContentBak), ?1, ''))) "
+                                     "/ length(?1) from tb_NewTavi where ContentBak like ?2 escape '\\' "
+                                     "order by YearMonthStr"));
+    st.bindText(2, QLatin1Char('%') + pattern + QLatin1Char('%'));
+    st.bindText(1, key);
+    while (st.step()) {
+        const QString dayKey = st.text(0);
+        if (days.empty() || days.back().key != dayKey)
+            days.push_back({dayKey, st.text(1).toInt()});
+    }
+    return days;
+}
+
+std::vector<QString> TNotesRepository::NotedKeys(const QString &fromKey, const QString &toKey)
+{
+    std::vector<QString> keys;
+    sql::Statement st(Handle(m_dm),
+                      QStringLiteral("select YearMonthStr from tb_NewTavi where YearMonthStr between ?1 and ?2 "
+                                     "and rowid in (select min(rowid) from tb_NewTavi where YearMonthStr between ?1 and ?2 "
+                                     "group by YearMonthStr) "
+                                     "and length(trim(ContentBak, ' ' || char(9, 10, 13, 12288))) > 0 "
+                                     "order by YearMonthStr"));
+    st.bindText(1, fromKey);
+    st.bindText(2, toKey);
+    while (st.step())
+        keys.push_back(st.text(0));
+    return keys;
+}

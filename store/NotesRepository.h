@@ -34,6 +34,18 @@ public:
     // the file now.
     std::vector<bool> WriteDays(const std::vector<DayNote> &days, bool oneTransaction);
 
+    // A day whose plain text holds a keyword, and how often (not overlapping).
+    struct KeywordDay {
+        QString key;
+        int count = 0;
+    };
+    // Every stored day whose plain text holds the keyword, Latin letters A to Z without
+    // regard to case, in ascending key order; one statement. Throws EDatabaseError.
+    std::vector<KeywordDay> FindKeyword(const QString &keyword);
+    // The keys from fromKey to toKey (both included) whose plain text is more than
+    // blanks and line ends, ascending; one statement. Throws EDatabaseError.
+    std::vector<QString> NotedKeys(const QString &fromKey, const QString &toKey);
+
 private:
     bool writeDay(const DayNote &day);
     void exec(const QString &sql);

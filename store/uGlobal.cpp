@@ -3,6 +3,8 @@
 #include <cassert>
 
 std::vector<TWeekConList> WeekConList;
+std::vector<tdt::TDateTime> SearchDates;
+std::int32_t SearchPos = -1;
 
 QString DayKeyOf(tdt::TDateTime date)
 {

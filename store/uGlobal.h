@@ -1,9 +1,10 @@
 #pragma once
-// Program-wide state shared by the windows: the displayed week.
+// Program-wide state shared by the windows: the displayed week and the search's place.
 #include "TDateTime.h"
 
 #include <QString>
 
+#include <cstdint>
 #include <vector>
 
 struct TWeekConList {
@@ -21,3 +22,9 @@ QString DayKeyOf(tdt::TDateTime date);
 
 // Fills all seven elements around the base date; the array must hold seven.
 void BuildWeek(std::vector<TWeekConList> &week, tdt::TDateTime baseDate);
+
+// The days whose notes hold the searched keyword, ascending; kept by the search window,
+// nothing else writes them.
+extern std::vector<tdt::TDateTime> SearchDates;
+// The position in SearchDates; -1 is none.
+extern std::int32_t SearchPos;
