@@ -10,6 +10,7 @@
 #include "OpenPage.h"
 #include "PictureButton.h"
 #include "PixelFont.h"
+#include "QuitGuard.h"
 #include "ProgramFolder.h"
 #include "SettingsFile.h"
 #include "TImage.h"
@@ -102,6 +103,7 @@ TMainFrm::TMainFrm(QWidget *parent) : QWidget(parent)
     setMouseTracking(true);
     resize(DesignWidth, DesignHeight);
     buildComposition();
+    m_quitGuard = new TQuitGuard(this, *m_week, [this] { N_DataOutClick(); });
     FormCreate();
 }
 
@@ -589,8 +591,9 @@ void TMainFrm::N_SubmitClick()
 
 void TMainFrm::N_ExitPrjClick()
 {
-    // Every change is saved already; the size file is written by the close button only.
-    terminate();
+    // The size file is written by the close button only.
+    if (m_quitGuard->MayQuit())
+        terminate();
 }
 
 void TMainFrm::N7Click() { ::N7Click(this); }
@@ -787,6 +790,8 @@ bool TMainFrm::SaveFormSize() { return writeSizeFile(lblMonthCaption); }
 
 void TMainFrm::img_close_highlightClick()
 {
+    if (!m_quitGuard->MayQuit())
+        return;
     sizeState.SavedWidth = width();
     sizeState.SavedHeight = height();
     sizeState.SavedLeft = x();

@@ -20,6 +20,7 @@ class TChnCalendar;
 class TImage;
 class TNoteBox;
 class TPictureButton;
+class TQuitGuard;
 class TWeekNotes;
 
 class TMainFrm : public QWidget {
@@ -153,6 +154,7 @@ private:
     Qt::Edges edgesAt(const QPoint &pos) const;
 
     std::unique_ptr<TWeekNotes> m_week;
+    TQuitGuard *m_quitGuard = nullptr;
     bool m_unlocked = true;
     bool m_showDone = false;
     bool m_webPagePending = false;
