@@ -101,12 +101,14 @@ public:
                 if (!fr.isValid())
                     continue;
                 const QStringView text = QStringView(raw).mid(fr.position(), fr.length());
-                if (text.size() == 1 && text[0] == QChar::ObjectReplacementCharacter) {
+                if (text.startsWith(QChar::ObjectReplacementCharacter)) {
+                    // The same picture twice in a row is one fragment.
                     const QTextCharFormat f = fr.charFormat();
-                    if (!f.isImageFormat() || !putPicture(f.toImageFormat(), fr))
+                    if (f.isImageFormat())
+                        for (qsizetype i = 0; i < text.size(); ++i)
+                            any = putPicture(f.toImageFormat(), fr) || any;
+                    if (f.isImageFormat() || text.size() == 1)
                         continue;
-                    any = true;
-                    continue;
                 }
                 switchTo(propsForIndex(fr.charFormatIndex(), fr));
                 putText(text);

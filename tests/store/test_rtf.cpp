@@ -688,6 +688,8 @@ TEST(RtfPictures, ReadsWhatWordProcessorsWrite)
          {QSizeF(20, 40)}},
         {"BinaryData", "x{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}y",
          "x\xef\xbf\xbcy", {QSizeF(40, 20)}},
+        {"SamePictureTwiceInARow", "{\\pict\\pngblip " + hexLines(png) + "}{\\pict\\pngblip " + hexLines(png) + "}",
+         "\xef\xbf\xbc\xef\xbf\xbc", {QSizeF(40, 20), QSizeF(40, 20)}},
         {"MetafileOnly", "a{\\pict\\wmetafile8\\picw10\\pich10 0102}b", "ab", {}},
         {"DamagedPng", "a{\\pict\\pngblip 89504e470d0a1a0a0000}b", "ab", {}},
         // The bytes say what they are.
@@ -701,6 +703,7 @@ TEST(RtfPictures, ReadsWhatWordProcessorsWrite)
         PrepareNoteDocument(doc);
         ASSERT_TRUE(rtf::Read("{\\rtf1\\ansi\\ansicpg936 " + k.body + "\\par}", doc));
         EXPECT_EQ(doc.toPlainText(), u8(k.text));
+        EXPECT_EQ(plainOf(rtf::Write(doc)), doc.toPlainText()) << "what was read writes and reads back";
         const auto pictures = picturesOf(doc);
         ASSERT_EQ(pictures.size(), k.sizes.size());
         for (size_t i = 0; i < pictures.size(); ++i) {
