@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "FirstPaint.h"
 #include "ProgramFolder.h"
+#include "QtTranslations.h"
 #include "SingleInstance.h"
 #include "WindowFront.h"
 
@@ -19,6 +20,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Tavi"));
     platform::InstallFontMapping();
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+    platform::InstallQtTranslations(ProgramDir());
 
     // A second start brings the running window to the front and touches nothing.
     TSingleInstance instance(ProgramDir());

@@ -14,6 +14,7 @@
 #include "OpenPage.h"
 #include "PictureButton.h"
 #include "PixelFont.h"
+#include "QuitGuard.h"
 #include "ProgramFolder.h"
 #include "SettingsFile.h"
 #include "TImage.h"
@@ -105,6 +106,7 @@ TMainFrm::TMainFrm(QWidget *parent)
     setMouseTracking(true);
     resize(DesignWidth, DesignHeight);
     buildComposition();
+    m_quitGuard = new TQuitGuard(this, *m_week, [this] { N_DataOutClick(); });
     FormCreate();
 }
 
@@ -584,8 +586,9 @@ void TMainFrm::N_SubmitClick()
 
 void TMainFrm::N_ExitPrjClick()
 {
-    // Every change is saved already; the size file is written by the close button only.
-    terminate();
+    // The size file is written by the close button only.
+    if (m_quitGuard->MayQuit())
+        terminate();
 }
 
 void TMainFrm::N7Click() { ::N7Click(this); }
@@ -650,6 +653,8 @@ bool TMainFrm::SaveFormSize() { return writeSizeFile(lblMonthCaption); }
 
 void TMainFrm::img_close_highlightClick()
 {
+    if (!m_quitGuard->MayQuit())
+        return;
     sizeState.SavedWidth = width();
     sizeState.SavedHeight = height();
     sizeState.SavedLeft = x();

@@ -22,6 +22,7 @@ class TEditCommands;
 class TImage;
 class TNoteBox;
 class TPictureButton;
+class TQuitGuard;
 class TWeekNotes;
 class TYearlyDatesMain;
 
@@ -155,6 +156,7 @@ private:
     std::unique_ptr<TAnchorTable> m_anchors;
     std::unique_ptr<TEditCommands> m_edit;
     std::unique_ptr<TWeekNotes> m_week;
+    TQuitGuard *m_quitGuard = nullptr;
     bool m_unlocked = true;
     bool m_showDone = false;
     bool m_webPagePending = false;

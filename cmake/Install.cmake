@@ -47,3 +47,9 @@ install(CODE "
        DESTINATION \"\${CMAKE_INSTALL_PREFIX}/share/applications\")
 ")
 install(FILES ${CMAKE_CURRENT_SOURCE_DIR}/app/pics/tavi.png DESTINATION share/icons/hicolor/256x256/apps)
+
+# The program's own copy of Qt's Chinese texts, read before the system's.
+set(_tavi_qm "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_TRANSLATIONS}/qtbase_zh_CN.qm")
+if(EXISTS "${_tavi_qm}")
+  install(FILES "${_tavi_qm}" DESTINATION ${TAVI_INSTALL_DIR}/translations)
+endif()

@@ -1,8 +1,10 @@
 #include "NoteBox.h"
 
+#include "NotePaste.h"
 #include "RtfCodec.h"
 #include "WeekNotes.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
 #include <QIODevice>
@@ -281,4 +283,32 @@ void TNoteBox::contextMenuEvent(QContextMenuEvent *e)
     if (m_popup)
         m_popup->popup(e->globalPos());
     e->accept();
+}
+
+bool TNoteBox::canInsertFromMimeData(const QMimeData *source) const
+{
+    return !isReadOnly() && notepaste::CanInsert(source);
+}
+
+void TNoteBox::insertFromMimeData(const QMimeData *source)
+{
+    if (isReadOnly())
+        return;
+    notepaste::Limits limits;
+    limits.showWidth = qMax(16, viewport()->width() - 2 * int(document()->documentMargin()) - 2);
+    // A picture copied from another box is named, not carried: its bytes are that box's.
+    const auto lookup = [](const QString &name) {
+        for (QWidget *w : QApplication::allWidgets())
+            if (auto *box = qobject_cast<TNoteBox *>(w)) {
+                const QByteArray bytes =
+                    box->document()->resource(rtf::PictureBytesResource, rtf::PictureBytesName(name)).toByteArray();
+                if (!bytes.isEmpty())
+                    return bytes;
+            }
+        return QByteArray();
+    };
+    QTextCursor c = textCursor();
+    notepaste::Insert(source, c, limits, lookup);
+    setTextCursor(c);
+    ensureCursorVisible();
 }

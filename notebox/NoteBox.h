@@ -90,6 +90,9 @@ protected:
     void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
     void contextMenuEvent(QContextMenuEvent *e) override;
+    // Pastes and drops keep only what the note stores (NotePaste.h).
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
 
 private:
     void applyToSelection(const std::function<void(QTextCharFormat &)> &change);

@@ -7,6 +7,7 @@
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QQueue>
 
 namespace dialogs {
@@ -74,6 +75,25 @@ void ShowError(const QString &text, QWidget *parent)
     if (g_scripted)
         return;
     QMessageBox::critical(parent, appTitle(), text);
+}
+
+int Ask(const QString &text, const QStringList &buttons, QWidget *parent)
+{
+    g_shown.append({"ask", text, buttons});
+    if (g_scripted) {
+        const QVariant a = nextAnswer();
+        return a.isValid() ? a.toInt() : -1;
+    }
+    QMessageBox box(QMessageBox::Warning, appTitle(), text, QMessageBox::NoButton, parent);
+    QList<QAbstractButton *> added;
+    for (const QString &caption : buttons)
+        added << box.addButton(caption, added.isEmpty() ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
+    if (!added.isEmpty()) {
+        box.setDefaultButton(qobject_cast<QPushButton *>(added.first()));
+        box.setEscapeButton(added.first());
+    }
+    box.exec();
+    return int(added.indexOf(box.clickedButton()));
 }
 
 QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)

@@ -22,6 +22,10 @@ void ShowMessage(const QString &text, QWidget *parent = nullptr, const QString &
 // The generic error display: shows the error and lets the program go on.
 void ShowError(const QString &text, QWidget *parent = nullptr);
 
+// A question with buttons of the given captions, the first one the default and the
+// answer to Escape; the index of the button chosen, -1 when the box was closed.
+int Ask(const QString &text, const QStringList &buttons, QWidget *parent = nullptr);
+
 // A null string when cancelled. An existing file is chosen without a question: the caller
 // replaces it.
 QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
@@ -34,15 +38,15 @@ std::optional<QFont> GetFont(const QFont &initial, QWidget *parent = nullptr);
 
 // --- test seam ---------------------------------------------------------------
 // While scripted, no real dialog opens: each call takes the next queued answer
-// (QString for a file name, QStringList for file names, QColor, QFont; an invalid
+// (QString for a file name, QStringList for file names, QColor, QFont, int for Ask; an invalid
 // QVariant means "cancelled"); with nothing queued the dialog counts as cancelled.
 void SetScripted(bool on);
 void QueueAnswer(const QVariant &answer);
 // Texts of the message boxes and errors shown so far, and what each dialog was asked with.
 struct Shown {
-    QString kind;    // "message", "error", "save", "open", "color", "font"
+    QString kind;    // "message", "error", "ask", "save", "open", "color", "font"
     QString text;    // message text, or the dialog's caption
-    QVariant detail; // filter, initial colour or font; a message's own caption when it has one
+    QVariant detail; // filter, initial colour or font; a message's own caption when it has one; Ask's buttons
 };
 QList<Shown> TakeShown();
 

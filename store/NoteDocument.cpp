@@ -27,14 +27,25 @@ void TNoteDocument::LoadFromBytes(const QByteArray &bytes)
     emit changed();
 }
 
+// Pictures are no text: their object character stays out of the plain text.
+static QString textWithoutObjects(const QTextDocument &doc)
+{
+    QString t = doc.toPlainText();
+    t.remove(QChar::ObjectReplacementCharacter);
+    return t;
+}
+
 QString TNoteDocument::PlainText() const
 {
-    QString t = toPlainText();
+    QString t = textWithoutObjects(*this);
     t.replace(QLatin1Char('\n'), QLatin1String("\r\n"));
     return t;
 }
 
-QStringList TNoteDocument::PlainLines() const { return toPlainText().split(QLatin1Char('\n')); }
+QStringList TNoteDocument::PlainLines() const { return textWithoutObjects(*this).split(QLatin1Char('\n')); }
+
+// A note's pictures are resources of its own; no name in a note reads a file.
+QVariant TNoteDocument::loadResource(int, const QUrl &) { return {}; }
 
 void TNoteDocument::SetReadable(bool readable)
 {

@@ -26,6 +26,9 @@ public:
     bool Readable() const { return m_readable; }
     void SetReadable(bool readable);
 
+protected:
+    QVariant loadResource(int type, const QUrl &name) override;
+
 signals:
     // After every change of the content; a replacement by LoadFromBytes reports once.
     void changed();

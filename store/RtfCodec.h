@@ -6,19 +6,35 @@
 //
 // Kept: text, paragraphs, line breaks and tabs, font faces (with their character
 // set and pitch), sizes, text and highlight colours, bold, italic, underline and
-// strike-out. Face names are kept as written; mapping them to installed fonts is
-// the program's business.
+// strike-out; pictures in PNG or JPEG (\pict with \pngblip or \jpegblip). Face names
+// are kept as written; mapping them to installed fonts is the program's business.
 #include <QByteArray>
+#include <QSizeF>
 #include <QString>
+#include <QTextDocument>
 #include <QTextFormat>
-
-class QTextDocument;
+#include <QUrl>
 
 namespace rtf {
 
 // The \fcharset a run was read with (int); written back into the font table. Runs
 // without it get 134 (GB2312) for Chinese faces and 0 (ANSI) for the others.
 inline constexpr int CharsetProperty = QTextFormat::UserProperty + 0x134;
+
+// A picture is an object character whose image format names the image shown (an
+// ImageResource of the document); the PNG or JPEG bytes it was decoded from, which are
+// what the writer stores, are a PictureBytesResource under PictureBytesName of that name.
+inline constexpr int PictureBytesResource = QTextDocument::UserResource + 0x134;
+QUrl PictureBytesName(const QString &imageName);
+// The most bytes one stored picture may have; a larger one is left out when read.
+inline constexpr qsizetype MaxPictureBytes = 16 * 1024 * 1024;
+
+// Adds the picture to doc and returns the format that shows it at displaySize pixels
+// (its own size when empty); an invalid format when the bytes are not a PNG or JPEG
+// picture that decodes. Pictures larger than 4096 pixels a side are shown scaled down.
+QTextImageFormat AddPicture(QTextDocument &doc, const QByteArray &bytes, QSizeF displaySize = QSizeF());
+// "png", "jpeg" or empty, from the bytes' signature.
+QByteArray PictureKind(const QByteArray &bytes);
 
 // The whole document as one RTF document.
 QByteArray Write(const QTextDocument &doc);

@@ -14,7 +14,7 @@ const KwInfo *FindKeyword(std::string_view name)
         m["upr"] = {Kw::Upr};
         m["ud"] = {Kw::Ud};
         // Destinations that hold no text of the note.
-        for (const char *d : {"stylesheet", "info", "pict", "object", "objdata", "fldinst", "header", "headerl",
+        for (const char *d : {"stylesheet", "info", "object", "objdata", "fldinst", "header", "headerl",
                               "headerr", "headerf", "footer", "footerl", "footerr", "footerf", "footnote",
                               "annotation", "atnid", "atnauthor", "atndate", "comment", "xe", "tc", "txe", "rxe",
                               "bkmkstart", "bkmkend", "listtable", "listoverridetable", "revtbl", "rsidtbl",
@@ -25,6 +25,16 @@ const KwInfo *FindKeyword(std::string_view name)
                               "company", "category", "manager", "fchars", "lchars", "pn", "pntxta", "pntxtb",
                               "falt", "panose", "fname", "formfield", "datafield", "passwordhash", "protusertbl"})
             m[d] = {Kw::SkipDest};
+        m["pict"] = {Kw::Pict};
+        m["shppict"] = {Kw::ShpPict};
+        m["pngblip"] = {Kw::PngBlip};
+        m["jpegblip"] = {Kw::JpegBlip};
+        for (const char *b : {"emfblip", "macpict", "pmmetafile", "wmetafile", "dibitmap", "wbitmap"})
+            m[b] = {Kw::OtherBlip};
+        m["picwgoal"] = {Kw::PicWGoal};
+        m["pichgoal"] = {Kw::PicHGoal};
+        m["picscalex"] = {Kw::PicScaleX};
+        m["picscaley"] = {Kw::PicScaleY};
         m["ansi"] = {Kw::Ansi};
         m["mac"] = {Kw::Mac};
         m["pc"] = {Kw::Pc};

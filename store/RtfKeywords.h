@@ -19,6 +19,8 @@ enum class Kw : uint8_t {
     Plain, Fs, TaviPx, Bold, Italic, Underline, UlNone, Strike, Hidden, Cf, Highlight, Uc,
     // associated (double-byte) character formatting
     Loch, Hich, Dbch, Af, Afs, Ab, Ai,
+    // pictures
+    Pict, ShpPict, PngBlip, JpegBlip, OtherBlip, PicWGoal, PicHGoal, PicScaleX, PicScaleY,
     // text
     Par, Line, Tab, Cell, U, Bin, Char,
 };

@@ -10,6 +10,7 @@
 #include <QStringDecoder>
 #include <QTextCursor>
 #include <QTextDocument>
+#include <QTextImageFormat>
 
 #include <algorithm>
 #include <array>
@@ -29,7 +30,7 @@ struct CharProps {
     bool operator==(const CharProps &) const = default;
 };
 
-enum class Dest : uint8_t { Body, FontTable, ColorTable, Skip };
+enum class Dest : uint8_t { Body, FontTable, ColorTable, Skip, Pict };
 
 // What \af, \afs, \ab and \ai give double-byte text; -1: as the plain properties.
 struct AsianProps {
@@ -66,6 +67,25 @@ struct State {
         if (asian.italic >= 0)
             p.italic = asian.italic;
         return p;
+    }
+};
+
+// A \pict group being read: its kind, sizes and the bytes of its hex data.
+struct ReadPicture {
+    QByteArray kind; // "png", "jpeg"; empty for kinds that are not kept
+    int wGoal = 0, hGoal = 0; // twips
+    int scaleX = 100, scaleY = 100;
+    QByteArray data;
+    int nibble = -1;
+    bool tooBig = false;
+    void append(const char *p, qsizetype n)
+    {
+        if (tooBig || data.size() + n > MaxPictureBytes) {
+            tooBig = true;
+            data.clear();
+            return;
+        }
+        data.append(p, n);
     }
 };
 
@@ -152,8 +172,11 @@ private:
             m_done = true;
             return;
         }
+        const bool picture = m_cur.dest == Dest::Pict && m_stack.back().dest != Dest::Pict;
         m_cur = m_stack.back();
         m_stack.pop_back();
+        if (picture)
+            finishPicture();
     }
 
     // --- tokens ---
@@ -271,13 +294,16 @@ private:
         flushBytes();
         if (kw == Kw::Bin) {
             // Binary data is skipped wherever it is; it is never text.
-            const qsizetype len = hasParam && param > 0 ? qsizetype(param) : 0;
-            m_pos += qMin(len, m_n - m_pos);
+            const qsizetype len = qMin(hasParam && param > 0 ? qsizetype(param) : 0, m_n - m_pos);
+            if (m_cur.dest == Dest::Pict)
+                m_pict.append(m_p + m_pos, len);
+            m_pos += len;
             return;
         }
         if (skipFallback())
             return;
-        if (ignorable && kw != Kw::Ud) {
+        // \shppict holds the picture proper; the group around it is kept.
+        if (ignorable && kw != Kw::Ud && kw != Kw::ShpPict) {
             m_cur.dest = Dest::Skip;
             return;
         }
@@ -296,6 +322,32 @@ private:
             return;
         case Kw::SkipDest:
             s.dest = Dest::Skip;
+            return;
+        case Kw::Pict:
+            if (s.dest == Dest::Body && !s.hidden) {
+                s.dest = Dest::Pict;
+                m_pict = ReadPicture();
+            } else {
+                s.dest = Dest::Skip;
+            }
+            return;
+        case Kw::ShpPict:
+            return;
+        case Kw::PngBlip:
+        case Kw::JpegBlip:
+        case Kw::OtherBlip:
+            if (s.dest == Dest::Pict)
+                m_pict.kind = kw == Kw::PngBlip ? "png" : kw == Kw::JpegBlip ? "jpeg" : "";
+            return;
+        case Kw::PicWGoal:
+        case Kw::PicHGoal:
+            if (s.dest == Dest::Pict && hasParam)
+                (kw == Kw::PicWGoal ? m_pict.wGoal : m_pict.hGoal) = qBound(0, param, 32767 * 15);
+            return;
+        case Kw::PicScaleX:
+        case Kw::PicScaleY:
+            if (s.dest == Dest::Pict && hasParam)
+                (kw == Kw::PicScaleX ? m_pict.scaleX : m_pict.scaleY) = qBound(1, param, 1000);
             return;
         case Kw::Upr:
             s.uprDest = s.dest;
@@ -482,6 +534,19 @@ private:
         switch (m_cur.dest) {
         case Dest::Skip:
             return;
+        case Dest::Pict: {
+            const int v = hexValue(char(b));
+            if (v < 0)
+                return;
+            if (m_pict.nibble < 0) {
+                m_pict.nibble = v;
+            } else {
+                const char byte = char(m_pict.nibble * 16 + v);
+                m_pict.append(&byte, 1);
+                m_pict.nibble = -1;
+            }
+            return;
+        }
         case Dest::ColorTable:
             if (b == ';') {
                 m_colors.push_back(m_colorAcc[0] < 0 && m_colorAcc[1] < 0 && m_colorAcc[2] < 0
@@ -561,6 +626,33 @@ private:
             m_runOpen = true;
         }
         m_run += QChar(ch);
+    }
+
+    // The picture of the \pict group just closed, at the place of the group, with the
+    // character formatting around it.
+    void finishPicture()
+    {
+        ReadPicture pict = std::move(m_pict);
+        m_pict = ReadPicture();
+        if (pict.kind.isEmpty() || pict.tooBig || pict.data.isEmpty() || m_cur.dest != Dest::Body || m_cur.hidden)
+            return;
+        QSizeF shown;
+        if (pict.wGoal > 0 && pict.hGoal > 0)
+            shown = QSizeF(pict.wGoal / 15.0 * pict.scaleX / 100, pict.hGoal / 15.0 * pict.scaleY / 100);
+        QTextImageFormat image = AddPicture(*m_cursor.document(), pict.data, shown);
+        if (image.name().isEmpty())
+            return;
+        if (shown.isEmpty() && (pict.scaleX != 100 || pict.scaleY != 100)) {
+            image.setWidth(qMax(1.0, image.width() * pict.scaleX / 100));
+            image.setHeight(qMax(1.0, image.height() * pict.scaleY / 100));
+        }
+        if (m_pendingBreak)
+            materializeBreak();
+        emitRun();
+        QTextCharFormat f = formatFor(m_cur.effective());
+        f.merge(image);
+        m_cursor.insertText(QString(QChar::ObjectReplacementCharacter), f);
+        m_blockHasText = true;
     }
 
     void emitRun()
@@ -646,6 +738,7 @@ private:
 
     QByteArray m_bytes;
     int m_bytesCp = 0;
+    ReadPicture m_pict;
 
     QString m_run;
     CharProps m_runProps;

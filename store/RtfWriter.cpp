@@ -5,8 +5,11 @@
 #include <QColor>
 #include <QFont>
 #include <QHash>
+#include <QBuffer>
+#include <QImageReader>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QUrl>
 
 #include <algorithm>
 #include <charconv>
@@ -98,8 +101,15 @@ public:
                 if (!fr.isValid())
                     continue;
                 const QStringView text = QStringView(raw).mid(fr.position(), fr.length());
-                if (text.size() == 1 && text[0] == QChar::ObjectReplacementCharacter)
-                    continue;
+                if (text.startsWith(QChar::ObjectReplacementCharacter)) {
+                    // The same picture twice in a row is one fragment.
+                    const QTextCharFormat f = fr.charFormat();
+                    if (f.isImageFormat())
+                        for (qsizetype i = 0; i < text.size(); ++i)
+                            any = putPicture(f.toImageFormat(), fr) || any;
+                    if (f.isImageFormat() || text.size() == 1)
+                        continue;
+                }
                 switchTo(propsForIndex(fr.charFormatIndex(), fr));
                 putText(text);
                 any = true;
@@ -272,6 +282,44 @@ private:
     }
 
     void putText(QStringView text) { putChars(m_body, text); }
+
+    // A picture as word processors and the rich-edit control read it: its own bytes in
+    // hex, its pixel size, and the size it is shown at in twips.
+    bool putPicture(const QTextImageFormat &f, const QTextFragment &fr)
+    {
+        const QByteArray bytes = m_doc.resource(PictureBytesResource, PictureBytesName(f.name())).toByteArray();
+        const QByteArray kind = PictureKind(bytes);
+        if (kind.isEmpty())
+            return false;
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        const QSize pixels = QImageReader(&buffer, kind).size();
+        const double w = f.width() > 0 ? f.width() : pixels.width();
+        const double h = f.height() > 0 ? f.height() : pixels.height();
+        switchTo(propsForIndex(fr.charFormatIndex(), fr));
+        m_body.put(kind == "png" ? "{\\pict\\pngblip" : "{\\pict\\jpegblip");
+        word("\\picw", qMax(1, pixels.width()));
+        word("\\pich", qMax(1, pixels.height()));
+        word("\\picwgoal", qBound(1, qRound(w * 15), 32767 * 15));
+        word("\\pichgoal", qBound(1, qRound(h * 15), 32767 * 15));
+        m_body.put("\r\n");
+        const char *p = bytes.constData();
+        for (qsizetype i = 0; i < bytes.size(); i += 64) {
+            const qsizetype n = qMin<qsizetype>(64, bytes.size() - i);
+            char *out = m_body.room(size_t(n) * 2 + 2);
+            for (qsizetype k = 0; k < n; ++k) {
+                const uint8_t b = uint8_t(p[i + k]);
+                *out++ = kHex[b >> 4];
+                *out++ = kHex[b & 15];
+            }
+            *out++ = '\r';
+            *out++ = '\n';
+            m_body.commit(out);
+        }
+        m_body.put("}");
+        return true;
+    }
 
     void putChars(Sink &out, QStringView text)
     {

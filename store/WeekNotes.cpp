@@ -113,3 +113,10 @@ void TWeekNotes::SaveWeek()
     setStatus(m_readFailed);
     emit saved();
 }
+
+bool TWeekNotes::SaveBeforeQuit()
+{
+    if (SaveFailed() && WeekLoaded)
+        SaveWeek();
+    return !SaveFailed();
+}

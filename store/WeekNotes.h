@@ -41,6 +41,9 @@ public:
     bool WeekReadFailed() const { return m_readFailed; }
     // Some notes are not in the table yet: the last save of their day failed.
     bool SaveFailed() const { return !m_unsaved.isEmpty(); }
+    // The program is ending: a failed save is tried once more. True when nothing is left
+    // unsaved.
+    bool SaveBeforeQuit();
     // Day keys whose latest text is only in memory, retried by every save.
     QStringList UnsavedKeys() const { return m_unsaved.keys(); }
     // A short plain message for the window; empty while all is well.

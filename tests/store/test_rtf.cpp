@@ -2,7 +2,11 @@
 #include "RtfCodec.h"
 #include "rtf_support.h"
 
+#include <QBuffer>
 #include <QGuiApplication>
+#include <QImage>
+#include <QTextBlock>
+#include <QTextImageFormat>
 #include <QRandomGenerator>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -569,3 +573,177 @@ TEST(RtfReader, RandomBytesNeverCrash)
 }
 
 } // namespace
+
+// --- pictures ----------------------------------------------------------------------
+
+namespace {
+
+// A small picture with a different colour in each corner, so that a flip or a
+// scale shows.
+QImage cornerImage(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    img.fill(QColor(200, 200, 200));
+    img.setPixelColor(0, 0, Qt::red);
+    img.setPixelColor(w - 1, 0, Qt::green);
+    img.setPixelColor(0, h - 1, Qt::blue);
+    return img;
+}
+
+QByteArray encoded(const QImage &img, const char *format)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    img.save(&buffer, format, 95);
+    return bytes;
+}
+
+struct ShownPicture {
+    QSizeF size;
+    QByteArray bytes;
+    QImage image;
+};
+
+std::vector<ShownPicture> picturesOf(const QTextDocument &doc)
+{
+    std::vector<ShownPicture> out;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (!f.isImageFormat())
+                continue;
+            const QTextImageFormat img = f.toImageFormat();
+            const QUrl name(img.name());
+            for (int i = 0; i < it.fragment().length(); ++i)
+                out.push_back({QSizeF(img.width(), img.height()),
+                               doc.resource(rtf::PictureBytesResource, rtf::PictureBytesName(img.name())).toByteArray(),
+                               doc.resource(QTextDocument::ImageResource, name).value<QImage>()});
+        }
+    return out;
+}
+
+QByteArray hexLines(const QByteArray &bytes) { return bytes.toHex() + "\r\n"; }
+
+} // namespace
+
+TEST(RtfPictures, PngAndJpegWriteAsBlipsAndReadBackAsTheSamePicture)
+{
+    const QImage img = cornerImage(7, 5);
+    for (const char *kind : {"png", "jpeg"}) {
+        SCOPED_TRACE(kind);
+        const QByteArray bytes = encoded(img, kind);
+        QTextDocument doc;
+        PrepareNoteDocument(doc);
+        QTextCursor c(&doc);
+        c.insertText(u8("图前"));
+        QTextImageFormat pict = rtf::AddPicture(doc, bytes, QSizeF(21, 15));
+        ASSERT_FALSE(pict.name().isEmpty());
+        pict.setForeground(QColor(255, 0, 0));
+        c.insertText(QString(QChar::ObjectReplacementCharacter), pict);
+        c.insertText(u8("图后"), QTextCharFormat());
+        c.insertBlock();
+        c.insertText(QString(QChar::ObjectReplacementCharacter), rtf::AddPicture(doc, bytes));
+
+        const QByteArray rtfBytes = rtf::Write(doc);
+        EXPECT_TRUE(rtfBytes.contains(QByteArray("{\\pict\\") + kind + "blip\\picw7\\pich5\\picwgoal315\\pichgoal225"))
+            << rtfBytes.left(400).toStdString();
+        EXPECT_TRUE(rtfBytes.contains(bytes.left(32).toHex())) << "the picture's own bytes, in hex";
+
+        QTextDocument back;
+        PrepareNoteDocument(back);
+        ASSERT_TRUE(rtf::Read(rtfBytes, back));
+        EXPECT_EQ(back.toPlainText(), doc.toPlainText());
+        const auto pictures = picturesOf(back);
+        ASSERT_EQ(pictures.size(), 2u);
+        EXPECT_EQ(pictures[0].size, QSizeF(21, 15));
+        EXPECT_EQ(pictures[1].size, QSizeF(7, 5)) << "without a size of its own a picture shows at its pixels";
+        for (const ShownPicture &p : pictures) {
+            EXPECT_EQ(p.bytes, bytes) << "stored byte for byte, never re-encoded";
+            ASSERT_EQ(p.image.size(), QSize(7, 5));
+            EXPECT_EQ(p.image, QImage::fromData(bytes).convertToFormat(p.image.format()));
+        }
+        // Writing what was read gives the same bytes again.
+        EXPECT_EQ(rtf::Write(back), rtfBytes);
+    }
+}
+
+TEST(RtfPictures, ReadsWhatWordProcessorsWrite)
+{
+    const QByteArray png = encoded(cornerImage(40, 20), "png");
+    const QByteArray jpeg = encoded(cornerImage(40, 20), "jpeg");
+    struct Case {
+        const char *name;
+        QByteArray body;
+        const char *text;
+        std::vector<QSizeF> sizes;
+    };
+    const Case cases[] = {
+        {"ShapePictureBesideItsMetafile",
+         "a{\\*\\shppict{\\pict{\\*\\picprop{\\sp{\\sn wzName}{\\sv Picture 1}}}\\picscalex100\\picscaley100"
+         "\\picw1058\\pich529\\picwgoal600\\pichgoal300\\pngblip{\\*\\blipuid 0123}\r\n" + hexLines(png) +
+             "}}{\\nonshppict{\\pict\\wmetafile8\\picw1058\\pich529 0102030405}}b",
+         "a\xef\xbf\xbc" "b", {QSizeF(40, 20)}},
+        {"ScaledWithoutGoal", "{\\pict\\jpegblip\\picscalex50\\picscaley200 " + hexLines(jpeg) + "}", "\xef\xbf\xbc",
+         {QSizeF(20, 40)}},
+        {"BinaryData", "x{\\pict\\pngblip\\bin" + QByteArray::number(png.size()) + " " + png + "}y",
+         "x\xef\xbf\xbcy", {QSizeF(40, 20)}},
+        {"SamePictureTwiceInARow", "{\\pict\\pngblip " + hexLines(png) + "}{\\pict\\pngblip " + hexLines(png) + "}",
+         "\xef\xbf\xbc\xef\xbf\xbc", {QSizeF(40, 20), QSizeF(40, 20)}},
+        {"MetafileOnly", "a{\\pict\\wmetafile8\\picw10\\pich10 0102}b", "ab", {}},
+        {"DamagedPng", "a{\\pict\\pngblip 89504e470d0a1a0a0000}b", "ab", {}},
+        // The bytes say what they are.
+        {"JpegBytesCalledPng", "a{\\pict\\pngblip " + hexLines(jpeg) + "}b", "a\xef\xbf\xbc" "b", {QSizeF(40, 20)}},
+        {"InASkippedDestination", "a{\\*\\generator {\\pict\\pngblip " + hexLines(png) + "}}b", "ab", {}},
+        {"Hidden", "a{\\v{\\pict\\pngblip " + hexLines(png) + "}}b", "ab", {}},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        QTextDocument doc;
+        PrepareNoteDocument(doc);
+        ASSERT_TRUE(rtf::Read("{\\rtf1\\ansi\\ansicpg936 " + k.body + "\\par}", doc));
+        EXPECT_EQ(doc.toPlainText(), u8(k.text));
+        EXPECT_EQ(plainOf(rtf::Write(doc)), doc.toPlainText()) << "what was read writes and reads back";
+        const auto pictures = picturesOf(doc);
+        ASSERT_EQ(pictures.size(), k.sizes.size());
+        for (size_t i = 0; i < pictures.size(); ++i) {
+            EXPECT_EQ(pictures[i].size, k.sizes[i]);
+            EXPECT_EQ(pictures[i].image.size(), QSize(40, 20));
+        }
+    }
+}
+
+TEST(RtfPictures, APictureWithoutItsBytesOrOfAnotherKindIsNotWritten)
+{
+    QTextDocument doc;
+    QTextCursor c(&doc);
+    c.insertText("a");
+    QTextImageFormat loose;
+    loose.setName(QStringLiteral("file:///etc/passwd"));
+    c.insertImage(loose);
+    doc.addResource(QTextDocument::ImageResource, QUrl("gif:1"), cornerImage(3, 3));
+    doc.addResource(rtf::PictureBytesResource, rtf::PictureBytesName("gif:1"), encoded(cornerImage(3, 3), "gif"));
+    QTextImageFormat gif;
+    gif.setName(QStringLiteral("gif:1"));
+    c.insertImage(gif);
+    c.insertText("b");
+    const QByteArray bytes = rtf::Write(doc);
+    EXPECT_FALSE(bytes.contains("\\pict"));
+    EXPECT_EQ(plainOf(bytes), QStringLiteral("ab"));
+    EXPECT_FALSE(rtf::AddPicture(doc, "GIF89a").isValid() && !rtf::AddPicture(doc, "GIF89a").name().isEmpty());
+}
+
+TEST(RtfPictures, EveryTruncationOfAPictureReadsWithoutHarm)
+{
+    const QByteArray whole = "{\\rtf1 a{\\pict\\pngblip\\picwgoal150\\pichgoal75 "
+                             + hexLines(encoded(cornerImage(10, 5), "png")) + "}b\\par}";
+    const qsizetype close = whole.indexOf("}b");
+    for (qsizetype n = 8; n <= whole.size(); ++n) {
+        QTextDocument doc;
+        ASSERT_TRUE(rtf::Read(whole.left(n), doc));
+        const QString text = doc.toPlainText();
+        ASSERT_TRUE(text.startsWith(QLatin1Char('a'))) << n;
+        // The picture is there once its group is closed, and only then.
+        ASSERT_EQ(picturesOf(doc).size(), n > close ? 1u : 0u) << n;
+    }
+}
