@@ -677,17 +677,21 @@ void TChnCalendar::setWorkdays(const TCnWorkdays *table)
     RepaintGrid();
 }
 
-QRect TChnCalendar::WorkdayMarkRect(int col, int row) const
+const TcnDateInf *TChnCalendar::DayCellAt(int col, int row) const
 {
     if (col < 1 || col > 7 || row < 1 || row > 6)
-        return {};
+        return nullptr;
     const int k = TChnCalendarModel::CellNo(col, row);
     if (k >= TChnCalendarModel::CellConstellation)
-        return {};
+        return nullptr;
     const TcnDateInf &cell = m_model.Cell(k);
-    if (!cell.InUse)
-        return {};
-    return Painter().WorkdayMarkRect(cell, m_grid->CellRect(col, row).size());
+    return cell.InUse ? &cell : nullptr;
+}
+
+QRect TChnCalendar::WorkdayMarkRect(int col, int row) const
+{
+    const TcnDateInf *cell = DayCellAt(col, row);
+    return cell ? Painter().WorkdayMarkRect(*cell, m_grid->CellRect(col, row).size()) : QRect();
 }
 
 void TChnCalendar::setNotedDays(std::function<std::vector<int>(int year, int month)> source)
@@ -704,13 +708,6 @@ void TChnCalendar::RefreshNotedDays()
 
 QRect TChnCalendar::NoteMarkRect(int col, int row) const
 {
-    if (col < 1 || col > 7 || row < 1 || row > 6)
-        return {};
-    const int k = TChnCalendarModel::CellNo(col, row);
-    if (k >= TChnCalendarModel::CellConstellation)
-        return {};
-    const TcnDateInf &cell = m_model.Cell(k);
-    if (!cell.InUse)
-        return {};
-    return Painter().NoteMarkRect(cell, m_grid->CellRect(col, row).size());
+    const TcnDateInf *cell = DayCellAt(col, row);
+    return cell ? Painter().NoteMarkRect(*cell, m_grid->CellRect(col, row).size()) : QRect();
 }

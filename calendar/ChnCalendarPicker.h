@@ -207,6 +207,8 @@ private:
     void GridClicked(const QPoint &pos);
     void DayMenuAt(const QPoint &pos);
     void setLabelColor(QLabel *label, TColor c);
+    // The day cell in use at a grid place, or null for the info cells and days outside the month.
+    const TcnDateInf *DayCellAt(int col, int row) const;
 
     TChnCalendarModel m_model;
     mutable TCalendarPainter m_painter{m_model};
