@@ -42,20 +42,6 @@ std::string_view NextField(std::string_view &rest)
     return field;
 }
 
-bool ParseNumber(std::string_view s, std::size_t minDigits, std::size_t maxDigits, int &out)
-{
-    if (s.size() < minDigits || s.size() > maxDigits)
-        return false;
-    int v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-    }
-    out = v;
-    return true;
-}
-
 // YYYY-MM-DD; a one-digit month or day is accepted too.
 bool ParseDate(std::string_view s, int &y, int &m, int &d)
 {
@@ -72,6 +58,20 @@ bool ParseDate(std::string_view s, int &y, int &m, int &d)
 }
 
 } // namespace
+
+bool ParseNumber(std::string_view s, std::size_t minDigits, std::size_t maxDigits, int &out)
+{
+    if (s.size() < minDigits || s.size() > maxDigits)
+        return false;
+    int v = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9')
+            return false;
+        v = v * 10 + (c - '0');
+    }
+    out = v;
+    return true;
+}
 
 bool IsValidUtf8(std::string_view s)
 {

@@ -20,6 +20,9 @@ struct TWorkdayInfo {
     bool operator==(const TWorkdayInfo &) const = default;
 };
 
+// A number of minDigits to maxDigits decimal digits and nothing else.
+bool ParseNumber(std::string_view s, std::size_t minDigits, std::size_t maxDigits, int &out);
+
 // Well-formed UTF-8: no overlong forms, surrogates or values past U+10FFFF.
 bool IsValidUtf8(std::string_view s);
 

@@ -133,26 +133,13 @@ struct Moment {
     bool DateOnly = true;
 };
 
-bool Digits(std::string_view s, int &out)
-{
-    if (s.empty())
-        return false;
-    int v = 0;
-    for (char c : s) {
-        if (c < '0' || c > '9')
-            return false;
-        v = v * 10 + (c - '0');
-    }
-    out = v;
-    return true;
-}
-
 // YYYYMMDD, or YYYYMMDDTHHMMSS with an optional Z; a time in UTC is read in China's
 // time (UTC+8), a floating or zoned time as written.
 std::optional<Moment> ParseMoment(std::string_view v)
 {
     int y, m, d;
-    if (v.size() < 8 || !Digits(v.substr(0, 4), y) || !Digits(v.substr(4, 2), m) || !Digits(v.substr(6, 2), d) ||
+    if (v.size() < 8 || !ParseNumber(v.substr(0, 4), 4, 4, y) || !ParseNumber(v.substr(4, 2), 2, 2, m) ||
+        !ParseNumber(v.substr(6, 2), 2, 2, d) ||
         y < 1 || !tdt::IsValidDate(y, m, d))
         return std::nullopt;
     Moment t;
@@ -161,8 +148,9 @@ std::optional<Moment> ParseMoment(std::string_view v)
         return t;
     const bool utc = v.size() == 16 && Upper(v[15]) == 'Z';
     int hh, mm, ss;
-    if ((v.size() != 15 && !utc) || Upper(v[8]) != 'T' || !Digits(v.substr(9, 2), hh) ||
-        !Digits(v.substr(11, 2), mm) || !Digits(v.substr(13, 2), ss) || hh > 23 || mm > 59 || ss > 60)
+    if ((v.size() != 15 && !utc) || Upper(v[8]) != 'T' || !ParseNumber(v.substr(9, 2), 2, 2, hh) ||
+        !ParseNumber(v.substr(11, 2), 2, 2, mm) || !ParseNumber(v.substr(13, 2), 2, 2, ss) || hh > 23 || mm > 59 ||
+        ss > 60)
         return std::nullopt;
     t.DateOnly = false;
     t.Seconds = hh * 3600L + mm * 60L + std::min(ss, 59);
