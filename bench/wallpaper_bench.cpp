@@ -170,7 +170,7 @@ int main(int argc, char **argv)
             base = TPicture();
             t["jpg>bmp24"].push_back(timeMs([&] {
                 QFile bmp(dir + "Mix.bmp");
-                if (bmp.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                if (pictures::OpenAnew(bmp))
                     pictures::JpegToBmp(dir + "Mix.Jpg", bmp);
             }));
             PicIndex = 1;

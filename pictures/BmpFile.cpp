@@ -76,15 +76,14 @@ bool writeBmp(QIODevice &f, int width, int height, int bpp, RowFn fillRow)
     return ok;
 }
 
-// A plain overwrite: these pictures are made again on every apply, and waiting for the
-// disk would double its time.
+// A plain new file, no passing name: these pictures are made again on every apply.
 template <class RowFn>
 bool writeBmp(const QString &path, int width, int height, int bpp, RowFn fillRow)
 {
     if (width <= 0 || height <= 0)
         return false;
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    if (!OpenAnew(f, QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const bool ok = writeBmp(static_cast<QIODevice &>(f), width, height, bpp, fillRow);
     f.close();

@@ -9,10 +9,17 @@
 
 namespace pictures {
 
+bool OpenAnew(QFile &file, QIODevice::OpenMode mode)
+{
+    QFile::remove(file.fileName());
+    // Where the old file cannot be removed, it is overwritten as before.
+    return file.open(mode | QIODevice::NewOnly) || file.open(mode | QIODevice::Truncate);
+}
+
 bool WriteFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
-    bool ok = f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+    bool ok = OpenAnew(f) && f.write(bytes) == bytes.size();
     f.close();
     ok = ok && f.error() == QFileDevice::NoError;
     if (!ok)

@@ -21,7 +21,14 @@ inline void SetError(QString *error, const QString &text)
         *error = text;
 }
 
-// The bytes as the whole file; a file that could not be written whole is removed.
+// Opens `file` for writing as a new file, an old one of that name removed first. A file cut
+// to nothing and written again is pushed to the disk when it closes (ext4 does so to guard
+// against empty files after a crash), which triples the time a picture takes to write; these
+// pictures are made again on every apply and need no such guard.
+bool OpenAnew(QFile &file, QIODevice::OpenMode mode = QIODevice::WriteOnly);
+
+// The bytes as the whole file, written anew; a file that could not be written whole is
+// removed.
 bool WriteFile(const QString &path, const QByteArray &bytes);
 
 // A file written under a passing name beside `destination`; it takes its final name only

@@ -172,7 +172,7 @@ bool ComposeWallpaper(const QString &backgroundPath, QSize desktop)
         return false;
     // The decoding goes straight over this apply's own "Mix.bmp".
     QFile bmp(dir + QLatin1String(MixPictureName));
-    return bmp.open(QIODevice::WriteOnly | QIODevice::Truncate) && pictures::JpegToBmp(jpg, bmp) && bmp.flush();
+    return pictures::OpenAnew(bmp) && pictures::JpegToBmp(jpg, bmp) && bmp.flush();
 }
 
 QString WallpaperPath()

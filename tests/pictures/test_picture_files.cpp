@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include <functional>
 #include <ostream>
 
 #include <gif_lib.h>
@@ -260,6 +261,23 @@ TEST_F(PictureFilesTest, WritingIntoAMissingFolderFails)
 {
     EXPECT_FALSE(pictures::WriteBmp32(path("no/such/out.bmp"), TPicture(2, 2)));
     EXPECT_FALSE(pictures::WriteBmp32(path("empty.bmp"), TPicture()));
+}
+
+// A picture made again is a new file: whoever still reads the old one (a desktop loading
+// the last wallpaper) reads it whole, and the name holds just the new bytes.
+TEST_F(PictureFilesTest, RewrittenPicturesAreNewFiles)
+{
+    const QByteArray old(100000, 'o');
+    for (const auto &write : std::initializer_list<std::function<bool(const QString &)>>{
+             [](const QString &p) { return pictures::WriteBmp32(p, TPicture(2, 2)); },
+             [](const QString &p) { return pictures::WriteFile(p, "new"); }}) {
+        writeFile(path("pic"), old);
+        QFile reader(path("pic"));
+        ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(write(path("pic")));
+        EXPECT_EQ(reader.readAll(), old);
+        EXPECT_LT(QFileInfo(path("pic")).size(), 100);
+    }
 }
 
 // ---- JPEG -------------------------------------------------------------------------
