@@ -9,10 +9,12 @@
 #include <QFocusEvent>
 #include <QIODevice>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <utility>
 #include <vector>
 
 TNoteBox::TNoteBox(QWidget *parent) : QTextEdit(parent), m_doc(new TNoteDocument(this))
@@ -30,7 +32,17 @@ TNoteBox::TNoteBox(QWidget *parent) : QTextEdit(parent), m_doc(new TNoteDocument
     p.setBrush(QPalette::Inactive, QPalette::HighlightedText, p.brush(QPalette::Active, QPalette::HighlightedText));
     setPalette(p);
     connect(m_doc, &TNoteDocument::changed, this, &TNoteBox::changed);
+    // The emptied document would hide a shown scroll bar, and the new text, laid out at the
+    // wider width, would bring it back and be laid out again: a second layout of every box
+    // on each week switch. A bar shown stays through the replacement.
+    connect(m_doc, &TNoteDocument::aboutToReplace, this, [this] {
+        m_barHeld = verticalScrollBarPolicy() == Qt::ScrollBarAsNeeded && verticalScrollBar()->maximum() > 0;
+        if (m_barHeld)
+            setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    });
     connect(m_doc, &TNoteDocument::replaced, this, [this] {
+        if (std::exchange(m_barHeld, false))
+            setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         setTextCursor(QTextCursor(m_doc));
         m_hidden.reset();
     });

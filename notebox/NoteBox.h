@@ -106,4 +106,6 @@ private:
         int revision;
     };
     std::optional<HiddenSelection> m_hidden;
+    // A shown scroll bar held through a replacement of the content.
+    bool m_barHeld = false;
 };

@@ -15,6 +15,7 @@ QByteArray TNoteDocument::RtfContent() const { return rtf::Write(*this); }
 void TNoteDocument::LoadFromBytes(const QByteArray &bytes)
 {
     m_replacing = true;
+    emit aboutToReplace();
     const QFont def = defaultFont();
     // What was there before is not something to undo back to.
     setUndoRedoEnabled(false);

@@ -32,6 +32,8 @@ protected:
 signals:
     // After every change of the content; a replacement by LoadFromBytes reports once.
     void changed();
+    // LoadFromBytes is about to replace the content.
+    void aboutToReplace();
     // LoadFromBytes has replaced the content (reported before changed).
     void replaced();
     void readableChanged(bool readable);

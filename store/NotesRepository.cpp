@@ -6,6 +6,8 @@
 #include <QBuffer>
 
 #include <algorithm>
+#include <functional>
+#include <string>
 
 std::vector<TNotesRepository::DayRead> TNotesRepository::ReadDays(const std::vector<QString> &keys)
 {
@@ -112,15 +114,7 @@ std::vector<bool> TNotesRepository::WriteDays(const std::vector<DayNote> &days, 
 
 namespace {
 
-// The engine's lower() folds A to Z only; the keyword is folded the same way.
-QString LowerAsciiOnly(const QString &text)
-{
-    QString folded = text;
-    for (QChar &c : folded)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-            c = QChar(c.unicode() + ('a' - 'A'));
-    return folded;
-}
+constexpr char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; }
 
 sqlite3 *Handle(const TDM &dm)
 {
@@ -134,26 +128,31 @@ sqlite3 *Handle(const TDM &dm)
 std::vector<TNotesRepository::KeywordDay> TNotesRepository::FindKeyword(const QString &keyword)
 {
     std::vector<KeywordDay> days;
-    const QString key = LowerAsciiOnly(keyword);
-    if (key.isEmpty())
+    std::string key = keyword.toStdString();
+    std::transform(key.begin(), key.end(), key.begin(), FoldAscii);
+    if (key.empty())
         return days;
-    // The engine's like folds exactly A to Z and reads the texts in place; the count is made
-    // for the days found only (its lower() changes no length: A to Z only). A key with a second row may be found by that row alone: the
-    // window passes over a day whose box does not hold the keyword.
-    QString pattern = keyword;
-    pattern.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
-        .replace(QLatin1Char('%'), QLatin1String("\\%"))
-        .replace(QLatin1Char('_'), QLatin1String("\\_"));
-    sql::Statement st(Handle(m_dm),
-                      QStringLiteral("select YearMonthStr, (length(ContentBak) - length(replace(lower(ContentBak), ?1, ''))) "
-                                     "/ length(?1) from tb_NewTavi where ContentBak like ?2 escape '\\' "
-                                     "order by YearMonthStr"));
-    st.bindText(2, QLatin1Char('%') + pattern + QLatin1Char('%'));
-    st.bindText(1, key);
+    // Matched on the UTF-8 bytes, A to Z folded: a whole character of the keyword matches
+    // only whole characters of the text. One pass over the texts in place counts as it
+    // finds, where the engine's like and its replace() each read every text again.
+    std::string folded;
+    sql::Statement st(Handle(m_dm), QStringLiteral("select YearMonthStr, ContentBak from tb_NewTavi "
+                                                   "order by YearMonthStr"));
     while (st.step()) {
+        const std::string_view text = st.bytes(1);
+        folded.resize(text.size());
+        std::transform(text.begin(), text.end(), folded.begin(), FoldAscii);
+        int count = 0;
+        const std::string_view hay(folded);
+        for (size_t at = hay.find(key); at != hay.npos; at = hay.find(key, at + key.size()))
+            ++count;
+        if (count == 0)
+            continue;
+        // A day with a second row may be found by that row alone: the window passes over a
+        // day whose box does not hold the keyword.
         const QString dayKey = st.text(0);
         if (days.empty() || days.back().key != dayKey)
-            days.push_back({dayKey, st.text(1).toInt()});
+            days.push_back({dayKey, count});
     }
     return days;
 }

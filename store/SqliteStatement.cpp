@@ -44,6 +44,12 @@ QByteArray Statement::blob(int column) const
     return QByteArray(static_cast<const char *>(bytes), sqlite3_column_bytes(m_stmt, column));
 }
 
+std::string_view Statement::bytes(int column) const
+{
+    const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));
+    return {chars ? chars : "", size_t(sqlite3_column_bytes(m_stmt, column))};
+}
+
 QString Statement::text(int column) const
 {
     const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, column));

@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <string_view>
+
 namespace sql {
 
 // The open notes file; closed when it goes.
@@ -42,6 +44,8 @@ public:
     int columnCount() const { return sqlite3_column_count(m_stmt); }
     QString columnName(int column) const { return QString::fromUtf8(sqlite3_column_name(m_stmt, column)); }
     QByteArray blob(int column) const;
+    // The column's bytes in place, as text; valid until the next step.
+    std::string_view bytes(int column) const;
     QString text(int column) const;
 
     [[noreturn]] static void fail(sqlite3 *db);

@@ -144,6 +144,40 @@ TEST_F(NoteBoxTest, LoadingTakesRtfOrPlainTextOrNothingAndNotifiesOnce)
     EXPECT_EQ(changes.count(), 1);
 }
 
+// A week switch between long notes keeps the scroll bar: the text area keeps its width, so
+// the new text is laid out once, not again at a second width. A short note still drops it.
+TEST_F(NoteBoxTest, TheScrollBarStaysThroughAReplacementThatNeedsIt)
+{
+    struct ResizeCount : QObject {
+        int resizes = 0;
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            resizes += e->type() == QEvent::Resize;
+            return false;
+        }
+    } counter;
+    box->viewport()->installEventFilter(&counter);
+    const auto lines = [](const char *word) {
+        QString t;
+        for (int i = 0; i < 40; ++i)
+            t += u8(word) + QString::number(i) + QLatin1Char('\n');
+        return t.toUtf8();
+    };
+    const int wide = box->viewport()->width();
+    box->LoadFromBytes(lines("周会"));
+    const int narrow = box->viewport()->width();
+    ASSERT_LT(narrow, wide) << "a long note shows the bar";
+    counter.resizes = 0;
+    box->LoadFromBytes(lines("牙医"));
+    EXPECT_EQ(counter.resizes, 0);
+    EXPECT_EQ(box->viewport()->width(), narrow);
+    EXPECT_EQ(box->verticalScrollBarPolicy(), Qt::ScrollBarAsNeeded);
+    box->LoadFromBytes("short");
+    EXPECT_EQ(box->viewport()->width(), wide);
+    box->LoadFromBytes(lines("买票"));
+    EXPECT_EQ(box->viewport()->width(), narrow);
+}
+
 TEST_F(NoteBoxTest, UndoAndTheCaretStartAfreshAfterALoad)
 {
     QTextCharFormat red;
