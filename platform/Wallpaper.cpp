@@ -18,6 +18,9 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 #if TAVI_HAVE_XCB
 #include <xcb/xcb.h>
 #include <cstdlib>
@@ -411,7 +414,15 @@ QString FreshWallpaperCopy(const QString &path)
     do
         fresh = dir.filePath(QStringLiteral("%1-%2.%3").arg(base).arg(ms++).arg(suffix));
     while (QFileInfo::exists(fresh));
-    if (!QFile::copy(path, fresh))
+    // A second name for the same file where the file system allows it: the picture is
+    // always written as a new file, never rewritten in place, so the name keeps this apply's
+    // picture, and a 4K picture is not copied on every apply.
+#ifdef Q_OS_UNIX
+    const bool linked = ::link(QFile::encodeName(path).constData(), QFile::encodeName(fresh).constData()) == 0;
+#else
+    const bool linked = false;
+#endif
+    if (!linked && !QFile::copy(path, fresh))
         return {};
     for (const QString &name : old)
         if (earlier.match(name).hasMatch())

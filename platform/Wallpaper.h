@@ -82,7 +82,8 @@ QList<QStringList> WallpaperCommands(DesktopKind kind, const QString &path, cons
 QString PlasmaScript(const QString &path);
 
 // Plasma and LXQt keep showing an image path they already show, so each apply hands them a copy under a
-// fresh name beside `path`: "<base>-<ms>.<suffix>". The copies of earlier applies go away.
+// fresh name beside `path`: "<base>-<ms>.<suffix>", a second link where the file system has them.
+// The copies of earlier applies go away.
 // Empty when the copy cannot be written.
 QString FreshWallpaperCopy(const QString &path);
 
