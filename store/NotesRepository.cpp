@@ -6,7 +6,6 @@
 #include <QBuffer>
 
 #include <algorithm>
-#include <functional>
 #include <string>
 
 std::vector<TNotesRepository::DayRead> TNotesRepository::ReadDays(const std::vector<QString> &keys)
@@ -133,8 +132,8 @@ std::vector<TNotesRepository::KeywordDay> TNotesRepository::FindKeyword(const QS
     if (key.empty())
         return days;
     // Matched on the UTF-8 bytes, A to Z folded: a whole character of the keyword matches
-    // only whole characters of the text. One pass over the texts in place counts as it
-    // finds, where the engine's like and its replace() each read every text again.
+    // only whole characters of the text. The texts are read once, in place, and counted
+    // as they are found; the engine's own like and replace() read them twice over.
     std::string folded;
     sql::Statement st(Handle(m_dm), QStringLiteral("select YearMonthStr, ContentBak from tb_NewTavi "
                                                    "order by YearMonthStr"));
