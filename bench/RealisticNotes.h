@@ -1,5 +1,5 @@
 #pragma once
-// Two benchmarks fill a throw-away notes database with notes as users write them.
+// The benchmarks fill a throw-away notes database with notes as users write them.
 #include "NoteBox.h"
 #include "NoteText.h"
 #include "TDateTime.h"
@@ -7,6 +7,8 @@
 
 #include <QString>
 #include <QTextCursor>
+
+#include <functional>
 
 #include <sqlite3.h>
 
@@ -21,7 +23,10 @@ inline QByteArray realisticNote(TNoteBox &box, int day)
     return box.RtfContent();
 }
 
-inline bool fillDatabase(const QString &path, tdt::TDateTime first, int days)
+// A row for every day from `first` on (Sunday shares Saturday's), each day's note as
+// `note` writes it into the box and hands back its RTF.
+inline bool fillDatabase(const QString &path, tdt::TDateTime first, int days,
+                         const std::function<QByteArray(TNoteBox &, int)> &note = realisticNote)
 {
     TNoteBox box;
     sqlite3 *db = nullptr;
@@ -35,7 +40,7 @@ inline bool fillDatabase(const QString &path, tdt::TDateTime first, int days)
         if (tdt::DayOfTheWeek(first + d) == 7)
             continue; // Sunday shares Saturday's row
         const QByteArray key = DayKeyOf(first + d).toUtf8();
-        const QByteArray rtf = realisticNote(box, d);
+        const QByteArray rtf = note(box, d);
         const QByteArray plain = box.PlainText().toUtf8();
         sqlite3_bind_text(st, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
         sqlite3_bind_blob(st, 2, rtf.constData(), int(rtf.size()), SQLITE_TRANSIENT);

@@ -8,6 +8,7 @@
 #include "NoteBox.h"
 #include "NotedDays.h"
 #include "NotesRepository.h"
+#include "RealisticNotes.h"
 #include "uDM.h"
 #include "uGlobal.h"
 #include "uMain.h"
@@ -54,36 +55,6 @@ QString dayNote(int day)
     return text;
 }
 
-bool fill(const QString &path, TDateTime first, int days)
-{
-    TNoteBox box;
-    sqlite3 *db = nullptr;
-    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK)
-        return false;
-    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-    sqlite3_stmt *st = nullptr;
-    sqlite3_prepare_v2(db, "insert into tb_NewTavi (YearMonthStr, Content, ContentBak) values (?, ?, ?)", -1, &st, nullptr);
-    bool ok = st != nullptr;
-    for (int d = 0; ok && d < days; ++d) {
-        if (DayOfTheWeek(first + d) == 7)
-            continue; // Sunday shares Saturday's row
-        box.SetTextEmpty();
-        QTextCursor(box.document()).insertText(dayNote(d));
-        const QByteArray key = DayKeyOf(first + d).toUtf8();
-        const QByteArray rtf = box.RtfContent();
-        const QByteArray plain = box.PlainText().toUtf8();
-        sqlite3_bind_text(st, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_blob(st, 2, rtf.constData(), int(rtf.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(st, 3, plain.constData(), int(plain.size()), SQLITE_TRANSIENT);
-        ok = sqlite3_step(st) == SQLITE_DONE;
-        sqlite3_reset(st);
-    }
-    sqlite3_finalize(st);
-    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-    return ok;
-}
-
 double since(std::chrono::steady_clock::time_point t0)
 {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
@@ -124,7 +95,12 @@ int main(int argc, char **argv)
     // Twenty years of days; Saturday and Sunday share a row, so 7,300 rows span a few more.
     const TDateTime first = EncodeDate(2003, 1, 1);
     const int days = 7300 * 7 / 6;
-    if (!fill(db, first, days)) {
+    const auto note = [](TNoteBox &box, int day) {
+        box.SetTextEmpty();
+        QTextCursor(box.document()).insertText(dayNote(day));
+        return box.RtfContent();
+    };
+    if (!bench::fillDatabase(db, first, days, note)) {
         std::fprintf(stderr, "could not fill %s\n", qPrintable(db));
         return 1;
     }
