@@ -1,7 +1,9 @@
 #include "YearlyDatesMain.h"
 
+#include "ActionTable.h"
 #include "ChnCalendarPicker.h"
 #include "PixelFont.h"
+#include "StatusLine.h"
 #include "YearlyDatesStore.h"
 #include "YearlyReminder.h"
 #include "uDM.h"
@@ -22,19 +24,13 @@ const QColor kOwnDateColour(214, 0, 110);
 TYearlyDatesMain::TYearlyDatesMain(TMainFrm *main) : QObject(main), m_main(main)
 {
     // The options item goes with the other windows, before the first separator.
-    QAction *before = nullptr;
-    for (QAction *a : main->popSysset->actions())
-        if (a->isSeparator()) {
-            before = a;
-            break;
-        }
-    N_YearlyDates = new QAction(QStringLiteral("纪念日与生日"), main->popSysset);
-    N_YearlyDates->setObjectName(QStringLiteral("N_YearlyDates"));
-    main->popSysset->insertAction(before, N_YearlyDates);
+    TActionTable &actions = main->actions();
+    N_YearlyDates = actions.Add(QStringLiteral("N_YearlyDates"), QStringLiteral("纪念日与生日"));
+    actions.Insert(QStringLiteral("popSysset"), QStringLiteral("N_YearlyDates"), QStringLiteral("N8"));
     connect(N_YearlyDates, &QAction::triggered, this, &TYearlyDatesMain::ShowList);
 
-    N_AddYearlyDate = main->chnRili->DayMenu()->addAction(QStringLiteral("添加纪念日…"));
-    N_AddYearlyDate->setObjectName(QStringLiteral("N_AddYearlyDate"));
+    N_AddYearlyDate = actions.Add(QStringLiteral("N_AddYearlyDate"), QStringLiteral("添加纪念日…"));
+    actions.Insert(QStringLiteral("DayMenu"), QStringLiteral("N_AddYearlyDate"));
     connect(N_AddYearlyDate, &QAction::triggered, this, [this] { AddFromDay(m_main->chnRili->DayMenuDate()); });
 
     for (int i = 0; i < 6; ++i) {
@@ -130,13 +126,10 @@ void TYearlyDatesMain::MarkWeek()
 
 void TYearlyDatesMain::showReminder(const QStringList &lines)
 {
-    if (lines.isEmpty())
-        return;
-    QLabel *status = m_main->lblStatus;
-    const QString full = QStringLiteral("纪念日提醒：") + lines.join(QStringLiteral("；"));
-    status->setText(status->fontMetrics().elidedText(full, Qt::ElideRight, status->width()));
-    status->setToolTip(full);
-    status->setVisible(true);
+    // A day with nothing due takes yesterday's reminder away.
+    m_main->lblStatus->Set(TStatusLine::Reminder,
+                           lines.isEmpty() ? QString()
+                                           : QStringLiteral("纪念日提醒：") + lines.join(QStringLiteral("；")));
 }
 
 void TYearlyDatesMain::StartReminders() { m_reminder->Start(); }

@@ -1,11 +1,12 @@
 #include "uMain.h"
 
+#include "ActionTable.h"
 #include "AnchorTable.h"
 #include "CalendarLook.h"
 #include "ChnCalendarPicker.h"
+#include "Clock.h"
 #include "CnWorkdaysFile.h"
 #include "CnWorkdaysImport.h"
-#include "Clock.h"
 #include "Dialogs.h"
 #include "EditCommands.h"
 #include "FormSizeFile.h"
@@ -14,9 +15,10 @@
 #include "OpenPage.h"
 #include "PictureButton.h"
 #include "PixelFont.h"
-#include "QuitGuard.h"
 #include "ProgramFolder.h"
+#include "QuitGuard.h"
 #include "SettingsFile.h"
+#include "StatusLine.h"
 #include "TImage.h"
 #include "WallpaperApply.h"
 #include "WeekBoxes.h"
@@ -94,7 +96,8 @@ void TMainFrm::PreloadPictures()
 }
 
 TMainFrm::TMainFrm(QWidget *parent)
-    : QWidget(parent), m_anchors(std::make_unique<TAnchorTable>(QSize(DesignWidth, DesignHeight)))
+    : QWidget(parent), m_anchors(std::make_unique<TAnchorTable>(QSize(DesignWidth, DesignHeight))),
+      m_actions(new TActionTable(this))
 {
     initPictures();
     terminate = [] { QCoreApplication::exit(0); };
@@ -146,12 +149,11 @@ void TMainFrm::buildComposition()
     lblDateTime->setFont(winkit::CrispPixelFont(QStringLiteral("微软雅黑"), 12, true));
     setTextColor(lblDateTime, QColor(0x80, 0, 0));
 
-    lblStatus = new QLabel(this);
+    lblStatus = new TStatusLine(this);
     // Under today's date, where both week messages fit side by side, clear of the tool row.
     m_anchors->Add(lblStatus, {343, 38, 470, 16}, TopLeft | Qt::RightEdge);
     lblStatus->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12));
     setTextColor(lblStatus, QColor(0xc0, 0, 0));
-    lblStatus->hide();
 
     lblSet = new QLabel(QStringLiteral("|  选项"), this);
     m_anchors->Add(lblSet, {761, 60, 60, 14}, TopRight);
@@ -311,44 +313,56 @@ void TMainFrm::buildWeekView()
 
     pnlRight->installEventFilter(this);
     m_week = std::make_unique<TWeekBoxes>(redt, *DM);
-    connect(m_week.get(), &TWeekNotes::statusChanged, this, [this] { showWeekStatus(m_week->statusText()); });
+    connect(m_week.get(), &TWeekNotes::statusChanged, this, &TMainFrm::showWeekStatus);
 }
 
 void TMainFrm::buildMenus()
 {
+    TActionTable &a = *m_actions;
+    auto command = [&a, this](const char *name, const char *caption, void (TMainFrm::*slot)()) {
+        connect(a.Add(QString::fromLatin1(name), QString::fromUtf8(caption)), &QAction::triggered, this, slot);
+    };
+    command("N_DataOut", "内   容   导   出", &TMainFrm::N_DataOutClick);
+    command("N_BgTransparent", "背景透明度调节", &TMainFrm::N_BgTransparentClick);
+    command("N_Searche", "检 索 关 键 字", &TMainFrm::N_SearcheClick);
+    a.Find(QStringLiteral("N_Searche"))->setVisible(false);
+    connect(a.Add(QStringLiteral("N_ImportWorkdays"), ImportWorkdaysCaption() + QStringLiteral("…")),
+            &QAction::triggered, this, [this] {
+                if (ImportWorkdays(this, chnRili))
+                    MarkWorkdays();
+            });
+    a.AddSeparator(QStringLiteral("N8"));
+    command("N7", "登陆密码", &TMainFrm::N7Click);
+    command("N_help", "帮助说明", &TMainFrm::N_helpClick);
+    command("N_Submit", "意见反馈", &TMainFrm::N_SubmitClick);
+    a.AddSeparator(QStringLiteral("N4"));
+    command("N_ExitPrj", "退出程序", &TMainFrm::N_ExitPrjClick);
     popSysset = new QMenu(this);
-    popSysset->addAction(QStringLiteral("内   容   导   出"), this, &TMainFrm::N_DataOutClick);
-    popSysset->addAction(QStringLiteral("背景透明度调节"), this, &TMainFrm::N_BgTransparentClick);
-    QAction *search = popSysset->addAction(QStringLiteral("检 索 关 键 字"), this, &TMainFrm::N_SearcheClick);
-    search->setVisible(false);
-    QAction *importWorkdays = popSysset->addAction(ImportWorkdaysCaption() + QStringLiteral("…"), this, [this] {
-        if (ImportWorkdays(this, chnRili))
-            MarkWorkdays();
-    });
-    importWorkdays->setObjectName(QStringLiteral("N_ImportWorkdays"));
-    popSysset->addSeparator();
-    popSysset->addAction(QStringLiteral("登陆密码"), this, &TMainFrm::N7Click);
-    popSysset->addAction(QStringLiteral("帮助说明"), this, &TMainFrm::N_helpClick);
-    popSysset->addAction(QStringLiteral("意见反馈"), this, &TMainFrm::N_SubmitClick);
-    popSysset->addSeparator();
-    popSysset->addAction(QStringLiteral("退出程序"), this, &TMainFrm::N_ExitPrjClick);
+    a.DefineMenu(QStringLiteral("popSysset"), popSysset,
+                 {"N_DataOut", "N_BgTransparent", "N_Searche", "N_ImportWorkdays", "N8", "N7", "N_help", "N_Submit",
+                  "N4", "N_ExitPrj"});
 
+    command("N1", "复制", &TMainFrm::N1Click);
+    command("N2", "粘贴", &TMainFrm::N2Click);
+    command("N9", "删除", &TMainFrm::N9Click);
+    command("N3", "剪切", &TMainFrm::N3Click);
+    a.AddSeparator(QStringLiteral("N6"));
+    command("V1", "打V", &TMainFrm::V1Click);
+    command("X1", "打X", &TMainFrm::X1Click);
+    a.AddSeparator(QStringLiteral("N5"));
+    command("CtrlZ1", "撤销(Ctrl+Z)", &TMainFrm::CtrlZ1Click);
+    command("N11", "蓝", &TMainFrm::N11Click);
+    command("N12", "红", &TMainFrm::N12Click);
+    command("N13", "粉色", &TMainFrm::N13Click);
     pmDeskTopMonCal = new QMenu(this);
-    pmDeskTopMonCal->addAction(QStringLiteral("复制"), this, &TMainFrm::N1Click);
-    pmDeskTopMonCal->addAction(QStringLiteral("粘贴"), this, &TMainFrm::N2Click);
-    pmDeskTopMonCal->addAction(QStringLiteral("删除"), this, &TMainFrm::N9Click);
-    pmDeskTopMonCal->addAction(QStringLiteral("剪切"), this, &TMainFrm::N3Click);
-    pmDeskTopMonCal->addSeparator();
-    pmDeskTopMonCal->addAction(QStringLiteral("打V"), this, &TMainFrm::V1Click);
-    pmDeskTopMonCal->addAction(QStringLiteral("打X"), this, &TMainFrm::X1Click);
-    pmDeskTopMonCal->addSeparator();
-    pmDeskTopMonCal->addAction(QStringLiteral("撤销(Ctrl+Z)"), this, &TMainFrm::CtrlZ1Click);
-    QMenu *marker = pmDeskTopMonCal->addMenu(QStringLiteral("添加标注"));
-    marker->addAction(QStringLiteral("蓝"), this, &TMainFrm::N11Click);
-    marker->addAction(QStringLiteral("红"), this, &TMainFrm::N12Click);
-    marker->addAction(QStringLiteral("粉色"), this, &TMainFrm::N13Click);
+    auto *marker = new QMenu(QStringLiteral("添加标注"), pmDeskTopMonCal);
+    a.Register(QStringLiteral("N10"), marker->menuAction());
+    a.DefineMenu(QStringLiteral("N10"), marker, {"N11", "N12", "N13"});
+    a.DefineMenu(QStringLiteral("pmDeskTopMonCal"), pmDeskTopMonCal,
+                 {"N1", "N2", "N9", "N3", "N6", "V1", "X1", "N5", "CtrlZ1", "N10"});
     for (TNoteBox *box : redt)
         box->setPopupMenu(pmDeskTopMonCal);
+    a.DefineMenu(QStringLiteral("DayMenu"), chnRili->DayMenu());
     new QShortcut(QKeySequence::Find, this, this, &TMainFrm::N_SearcheClick);
     ConnectKeywordSearch(chnRili, redt, *m_week, *DM);
 }
@@ -476,10 +490,12 @@ QString TMainFrm::TodayLabel(tdt::TDateTime date)
         .arg(QString::fromUtf8(days[tdt::DayOfTheWeek(date) - 1]));
 }
 
-void TMainFrm::showWeekStatus(const QString &text)
+void TMainFrm::showWeekStatus()
 {
-    lblStatus->setText(text);
-    lblStatus->setVisible(!text.isEmpty());
+    lblStatus->Set(TStatusLine::SaveFailure,
+                   m_week->SaveFailed() ? QString::fromUtf8(TWeekNotes::SaveFailedText) : QString());
+    lblStatus->Set(TStatusLine::ReadFailure,
+                   m_week->WeekReadFailed() ? QString::fromUtf8(TWeekNotes::WeekReadFailedText) : QString());
 }
 
 // --- week view ---------------------------------------------------------------------

@@ -16,6 +16,7 @@ class QMenu;
 class QTextBrowser;
 class QTextEdit;
 class QToolButton;
+class TActionTable;
 class TAnchorTable;
 class TChnCalendar;
 class TEditCommands;
@@ -23,6 +24,7 @@ class TImage;
 class TNoteBox;
 class TPictureButton;
 class TQuitGuard;
+class TStatusLine;
 class TWeekNotes;
 class TYearlyDatesMain;
 
@@ -98,7 +100,8 @@ public:
     QTextBrowser *webLink = nullptr;
     QLabel *lblDateTime = nullptr;
     QLabel *lblSet = nullptr;
-    QLabel *lblStatus = nullptr;
+    // One message per source, by weight: the week's read and save faults, sync, reminders.
+    TStatusLine *lblStatus = nullptr;
     QMenu *popSysset = nullptr;
     QMenu *pmDeskTopMonCal = nullptr;
     TImage *imgBG = nullptr;
@@ -117,6 +120,9 @@ public:
     TYearlyDatesMain *yearlyDates = nullptr;
 
     TWeekNotes &weekNotes() { return *m_week; }
+    // Every menu command by name: the options menu "popSysset", the note boxes' menu
+    // "pmDeskTopMonCal" and the calendar's day menu "DayMenu".
+    TActionTable &actions() { return *m_actions; }
     TFormSizeState sizeState;
     // The hidden month controls: only their texts reach the size file.
     QString lblMonthCaption = QStringLiteral("4");
@@ -150,10 +156,12 @@ private:
     bool writeSizeFile(const QString &monthLine) const;
     void navigateWeb(const QString &address);
     QList<QTextEdit *> boxes() const;
-    void showWeekStatus(const QString &text);
+    // The week's read and save faults into the status line.
+    void showWeekStatus();
     Qt::Edges edgesAt(const QPoint &pos) const;
 
     std::unique_ptr<TAnchorTable> m_anchors;
+    TActionTable *m_actions = nullptr;
     std::unique_ptr<TEditCommands> m_edit;
     std::unique_ptr<TWeekNotes> m_week;
     TQuitGuard *m_quitGuard = nullptr;

@@ -1,9 +1,10 @@
 // The main window driven headless: creation order, layout, editing commands, export, size memory.
 #include "../store/store_fixture.h"
 
+#include "ActionTable.h"
 #include "ChnCalendarPicker.h"
-#include "CnWorkdaysFile.h"
 #include "Clock.h"
+#include "CnWorkdaysFile.h"
 #include "Dialogs.h"
 #include "NoteBox.h"
 #include "OpenPage.h"
@@ -548,7 +549,7 @@ TEST_F(MainWindowTest, TheOptionsMenuImportsAnArrangementAndTheTitleStripsFollow
               "SUMMARY:国庆节 休\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
     ics.close();
     dialogs::QueueAnswer(QStringList{ics.fileName()});
-    auto *item = f.popSysset->findChild<QAction *>(QStringLiteral("N_ImportWorkdays"));
+    QAction *item = f.actions().Find(QStringLiteral("N_ImportWorkdays"));
     ASSERT_NE(item, nullptr);
     item->trigger();
     EXPECT_EQ(dialogs::TakeShown().value(1).text, QString::fromUtf8("已导入放假安排：新增 7 天。"));

@@ -10,6 +10,7 @@
 #include "NoteBox.h"
 #include "RtfCodec.h"
 #include "SettingsFile.h"
+#include "StatusLine.h"
 #include "TImage.h"
 #include "WeekExport.h"
 #include "WeekNotes.h"
@@ -329,9 +330,10 @@ TEST_F(RealDialogTest, TheStatusLineShowsBothMessagesWholeBesideTheOtherControls
     frm->redt[1]->setFocus();
     typeText(frm->redt[1], "x");
     frm->chnRili->setDateTime(EncodeDate(2010, 6, 8));
-    const QString text = frm->weekNotes().statusText();
-    ASSERT_TRUE(text.contains(QString::fromUtf8(TWeekNotes::WeekReadFailedText))) << text.toStdString();
-    ASSERT_TRUE(text.contains(QString::fromUtf8(TWeekNotes::SaveFailedText))) << text.toStdString();
+    // The failed save, the heavier fault, stands first.
+    const QString text = QString::fromUtf8(TWeekNotes::SaveFailedText) + QStringLiteral("；")
+                         + QString::fromUtf8(TWeekNotes::WeekReadFailedText);
+    ASSERT_EQ(frm->lblStatus->FullText(), text);
 
     for (const QSize size : {QSize(TMainFrm::MinWidth, TMainFrm::MinHeight), QSize(1000, 600)}) {
         SCOPED_TRACE(size.width());

@@ -1,15 +1,20 @@
-// The borderless-window kit: the three-picture button, dragging, centring, pixel fonts.
+// The borderless-window kit: the three-picture button, dragging, centring, pixel fonts,
+// the status line and the table of named commands.
+#include "ActionTable.h"
 #include "Frame.h"
 #include "PictureButton.h"
 #include "PixelFont.h"
+#include "StatusLine.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <QTemporaryDir>
 #include <QSpontaneKeyEvent>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -286,4 +291,69 @@ TEST(PixelFont, SizedInPixelsAndOnlyTheSmallSongFaceCrisp)
         EXPECT_FALSE(f.underline());
         EXPECT_EQ(bool(f.styleStrategy() & QFont::NoAntialias), c.noAntialias);
     }
+}
+
+TEST(StatusLine, AHeavierMessageStandsFirstAndAClearedOneRevealsTheNext)
+{
+    QWidget window;
+    TStatusLine line(&window);
+    line.resize(2000, 20);
+    window.show();
+    using S = TStatusLine;
+    struct Step {
+        S::Source source;
+        const char *text;
+        const char *shown; // "" when the line is hidden
+    } steps[] = {
+        {S::Reminder, "提醒", "提醒"},
+        {S::SaveFailure, "未保存", "未保存；提醒"}, // a save failing after the reminder
+        {S::Information, "信息", "未保存；提醒；信息"},
+        {S::Reminder, "新提醒", "未保存；新提醒；信息"}, // the next day's reminder keeps its place
+        {S::ReadFailure, "未读出", "未保存；未读出；新提醒；信息"},
+        {S::SaveFailure, "", "未读出；新提醒；信息"}, // the save recovers: the rest stay
+        {S::ReadFailure, "", "新提醒；信息"},
+        {S::Reminder, "", "信息"},
+        {S::Information, "", ""},
+    };
+    for (const Step &s : steps) {
+        line.Set(s.source, QString::fromUtf8(s.text));
+        SCOPED_TRACE(s.shown);
+        EXPECT_EQ(line.text(), QString::fromUtf8(s.shown));
+        EXPECT_EQ(line.toolTip(), QString::fromUtf8(s.shown));
+        EXPECT_EQ(line.isVisibleTo(&window), *s.shown != 0);
+    }
+
+    // Too narrow for all: the lightest goes first; the tooltip keeps everything.
+    line.Set(S::Reminder, QString(40, QChar(0x5b57)));
+    line.Set(S::SaveFailure, QString::fromUtf8("未保存"));
+    line.resize(line.fontMetrics().horizontalAdvance(QString::fromUtf8("未保存；字字")), 20);
+    EXPECT_TRUE(line.text().startsWith(QString::fromUtf8("未保存；"))) << line.text().toStdString();
+    EXPECT_TRUE(line.text().endsWith(QChar(0x2026))) << line.text().toStdString();
+    EXPECT_EQ(line.toolTip(), QString::fromUtf8("未保存；") + QString(40, QChar(0x5b57)));
+}
+
+TEST(ActionTable, CommandsByNameGoIntoMenusWhereTheyAreAsked)
+{
+    QWidget owner;
+    TActionTable table(&owner);
+    QMenu menu(&owner);
+    for (const char *name : {"a", "b", "c"})
+        table.Add(QString::fromLatin1(name), QString::fromLatin1(name).toUpper());
+    table.AddSeparator(QStringLiteral("sep"));
+    table.DefineMenu(QStringLiteral("m"), &menu, {"a", "sep", "b"});
+
+    table.Insert(QStringLiteral("m"), QStringLiteral("c"), QStringLiteral("sep")); // before a named item
+    auto *later = table.Add(QStringLiteral("later"), QStringLiteral("L"));
+    table.Insert(QStringLiteral("m"), QStringLiteral("later"), QStringLiteral("nowhere")); // unknown: at the end
+
+    EXPECT_EQ(table.Items(QStringLiteral("m")), QStringList({"a", "c", "sep", "b", "later"}));
+    QStringList shown;
+    for (QAction *a : menu.actions())
+        shown << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(shown, QStringList({"A", "C", "-", "B", "L"}));
+    EXPECT_EQ(table.Find(QStringLiteral("later")), later);
+    EXPECT_EQ(later->objectName(), QStringLiteral("later"));
+    EXPECT_EQ(owner.findChild<QAction *>(QStringLiteral("b")), table.Find(QStringLiteral("b")));
+    EXPECT_EQ(table.Find(QStringLiteral("none")), nullptr);
+    EXPECT_EQ(table.Menu(QStringLiteral("m")), &menu);
 }

@@ -5,7 +5,10 @@
 #include "ChnCalendarPicker.h"
 #include "Clock.h"
 #include "Dialogs.h"
+#include "NoteBox.h"
 #include "Notify.h"
+#include "StatusLine.h"
+#include "WeekNotes.h"
 #include "YearlyDatesMain.h"
 #include "YearlyDatesStore.h"
 #include "YearlyReminder.h"
@@ -28,6 +31,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sqlite3.h>
 
 #include <gtest/gtest.h>
 
@@ -418,6 +423,45 @@ TEST_F(YearlyMainWindow, ReminderAtStartInTheStatusStripAndTheListFromTheOptions
     EXPECT_TRUE(w->isVisible());
     ASSERT_EQ(w->lstDates->count(), 1);
     EXPECT_EQ(w->lstDates->item(0)->text(), QStringLiteral("妈妈  农历四月廿九"));
+}
+
+TEST_F(YearlyMainWindow, AReminderNeverHidesAFailedSaveAndARecoveredSaveLeavesTheReminder)
+{
+    TYearlyDate d;
+    d.Name = "妈妈";
+    d.Birthday = true;
+    d.Month = 4; // 四月廿九 = 14 June 2026
+    d.Day = 29;
+    d.FirstYear = 1966;
+    d.LeadDays = 3; // due from 11 June on, not at start
+    TYearlyDatesStore(dm).Add(d);
+    TMainFrm &m = createShown();
+    EXPECT_FALSE(m.lblStatus->isVisible());
+
+    // Another program holds the notes file: the typed note cannot be saved.
+    sqlite3 *other = nullptr;
+    ASSERT_EQ(sqlite3_open(home.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    m.redt[1]->setFocus();
+    TypeText(m.redt[1], QStringLiteral("x"));
+    ASSERT_TRUE(m.weekNotes().SaveFailed());
+    const QString saveFailed = QString::fromUtf8(TWeekNotes::SaveFailedText);
+
+    // Midnight passes and the birthday becomes due.
+    platform::SetNow(EncodeDateTime(2026, 6, 11, 0, 0, 30));
+    m.yearlyDates->Reminder()->Check();
+    const QString reminder = QStringLiteral("纪念日提醒：3天后（6月14日）：妈妈 60 岁生日");
+    EXPECT_TRUE(m.lblStatus->isVisible());
+    EXPECT_TRUE(m.lblStatus->text().startsWith(saveFailed)) << m.lblStatus->text().toStdString();
+    EXPECT_EQ(m.lblStatus->toolTip(), saveFailed + QStringLiteral("；") + reminder);
+
+    // The other program lets go; the next keystroke saves everything.
+    sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    TypeText(m.redt[1], QStringLiteral("y"));
+    ASSERT_FALSE(m.weekNotes().SaveFailed());
+    EXPECT_TRUE(m.lblStatus->isVisible());
+    EXPECT_EQ(m.lblStatus->toolTip(), reminder);
 }
 
 } // namespace
