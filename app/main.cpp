@@ -18,14 +18,23 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     dialogs::SetProgramTitle(QStringLiteral("Tavi周记事本"));
     QApplication::setApplicationName(QStringLiteral("Tavi"));
+    // The launcher's name: docks and task bars match the window with it (Wayland's app id).
+    QGuiApplication::setDesktopFileName(QStringLiteral(TAVI_DESKTOP_ID));
     platform::InstallFontMapping();
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
-    platform::InstallQtTranslations(ProgramDir());
+    platform::InstallQtTranslations(ReadOnlyDir(QStringLiteral("translations")));
 
     // A second start brings the running window to the front and touches nothing.
     TSingleInstance instance(ProgramDir());
     if (!instance.claim())
         return 0;
+
+    QString why;
+    if (!programfolder::Prepare(programfolder::Current(), &why)) {
+        fonts.wait();
+        dialogs::ShowMessage(QStringLiteral("无法建立用户数据目录 %1：%2").arg(ProgramDir(), why));
+        return 1;
+    }
 
     TMainFrm::PreloadPictures();
     fonts.wait(); // from here on a message may be shown

@@ -398,7 +398,8 @@ void TMainFrm::paintEvent(QPaintEvent *)
         m_webPagePending = false;
         QTimer::singleShot(0, this, [this] {
             navigateWeb(QStringLiteral("about:blank"));
-            navigateWeb(platform::WebServerAddress(ProgramDir()) + QStringLiteral("rs/Tavi4.htm"));
+            navigateWeb(platform::WebServerAddress(ReadOnlyDir(QStringLiteral("web")))
+                        + QStringLiteral("rs/Tavi4.htm"));
         });
     }
 }
@@ -592,12 +593,14 @@ void TMainFrm::lblSetClick()
 
 void TMainFrm::N_helpClick()
 {
-    platform::OpenPage(platform::WebServerAddress(ProgramDir()) + QStringLiteral("help4/tavi1.htm"));
+    platform::OpenPage(platform::WebServerAddress(ReadOnlyDir(QStringLiteral("web")))
+                       + QStringLiteral("help4/tavi1.htm"));
 }
 
 void TMainFrm::N_SubmitClick()
 {
-    platform::OpenPage(platform::WebServerAddress(ProgramDir()) + QStringLiteral("help4/tavi2.htm"));
+    platform::OpenPage(platform::WebServerAddress(ReadOnlyDir(QStringLiteral("web")))
+                       + QStringLiteral("help4/tavi2.htm"));
 }
 
 void TMainFrm::N_ExitPrjClick()

@@ -32,11 +32,11 @@ QStringList TakeOpenedPages()
     return out;
 }
 
-QString WebServerAddress(const QString &programDir)
+QString WebServerAddress(const QString &dir)
 {
     QString base = qEnvironmentVariable("TAVI_WEB_URL");
     if (base.isEmpty())
-        base = QUrl::fromLocalFile(programDir + QStringLiteral("web/")).toString();
+        base = QUrl::fromLocalFile(dir + QStringLiteral("web/")).toString();
     if (!base.endsWith(QLatin1Char('/')))
         base += QLatin1Char('/');
     return base;

@@ -12,7 +12,7 @@ void SetRecordPages(bool on);
 QStringList TakeOpenedPages();
 
 // The address the pages are served from, with a closing '/': TAVI_WEB_URL when set,
-// otherwise the web folder shipped in the program's folder.
-QString WebServerAddress(const QString &programDir);
+// otherwise the folder "web/" in `dir` (the program folder or the shipped one).
+QString WebServerAddress(const QString &dir);
 
 } // namespace platform

@@ -6,10 +6,10 @@
 
 namespace platform {
 
-QString InstallQtTranslations(const QString &programDir)
+QString InstallQtTranslations(const QString &dir)
 {
     const QString name = QStringLiteral("qtbase_zh_CN.qm");
-    for (const QString &folder : {programDir + QStringLiteral("/translations"),
+    for (const QString &folder : {dir + QStringLiteral("/translations"),
                                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
         auto *translator = new QTranslator(QCoreApplication::instance());
         if (translator->load(name, folder) && QCoreApplication::installTranslator(translator))

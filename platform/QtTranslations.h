@@ -5,9 +5,9 @@
 
 namespace platform {
 
-// The catalogue read: the program folder's own copy, "translations/qtbase_zh_CN.qm",
-// when an installation ships one, else the one of the system's Qt (Debian's package
-// qt6-translations-l10n). Returns the file loaded, empty when there is none.
-QString InstallQtTranslations(const QString &programDir);
+// The catalogue read: "translations/qtbase_zh_CN.qm" in `dir` (the program folder or the
+// shipped one) when an installation ships one, else the one of the system's Qt (Debian's
+// package qt6-translations-l10n). Returns the file loaded, empty when there is none.
+QString InstallQtTranslations(const QString &dir);
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QStandardPaths>
 #include <QThread>
 
 #ifndef Q_OS_UNIX
@@ -57,8 +58,34 @@ void askToShow(const QByteArray &path)
 
 TSingleInstance::TSingleInstance(const QString &programDir, QObject *parent) : QObject(parent)
 {
+    const QString folder = RuntimeFolder();
+    if (folder.isEmpty())
+        return;
     const QByteArray hash = QCryptographicHash::hash(programDir.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    m_base = QDir::temp().filePath(QStringLiteral("tavi-") + QString::fromLatin1(hash));
+    m_base = folder + QStringLiteral("tavi-") + QString::fromLatin1(hash);
+}
+
+QString TSingleInstance::RuntimeFolder()
+{
+    // Another user may not make or hold our lock: the folder must be ours and closed to others.
+    const auto ours = [](const QString &dir) {
+        struct stat st;
+        return !dir.isEmpty() && ::lstat(QFile::encodeName(dir).constData(), &st) == 0 && S_ISDIR(st.st_mode)
+               && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
+    };
+    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!ours(dir)) {
+        // No runtime folder of the session's: one of the user's own, never a shared name.
+        const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        if (cache.isEmpty())
+            return QString();
+        QDir().mkpath(cache);
+        dir = cache + QStringLiteral("/tavi-run");
+        ::mkdir(QFile::encodeName(dir).constData(), 0700);
+        if (!ours(dir))
+            return QString();
+    }
+    return QDir::cleanPath(dir) + QLatin1Char('/');
 }
 
 TSingleInstance::~TSingleInstance()
@@ -75,14 +102,14 @@ TSingleInstance::~TSingleInstance()
 
 bool TSingleInstance::claim()
 {
+    // Without a private folder for the lock running is better than not.
+    if (m_base.isEmpty())
+        return true;
     const QByteArray lockPath = QFile::encodeName(m_base + QStringLiteral(".lock"));
     const QByteArray sockPath = QFile::encodeName(m_base + QStringLiteral(".sock"));
     // The system holds the lock for as long as this process lives: a killed instance
-    // leaves none behind. Another user's lock file can still be locked read-only.
-    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (m_lockFd < 0)
-        m_lockFd = ::open(lockPath.constData(), O_RDONLY | O_CLOEXEC);
-    // Without a lock at all (no temporary folder) running is better than not.
+    // leaves none behind.
+    m_lockFd = ::open(lockPath.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (m_lockFd < 0)
         return true;
     if (::flock(m_lockFd, LOCK_EX | LOCK_NB) != 0) {

@@ -1,6 +1,8 @@
 #pragma once
-// One running program per program folder: every save writes the whole week, so a
-// second instance would overwrite the first one's notes with what it showed earlier.
+// One running program per user and program folder: every save writes the whole week, so
+// a second instance would overwrite the first one's notes with what it showed earlier.
+// The lock and the socket live in the user's private runtime folder, out of other users'
+// reach: nobody else can keep the program from starting or raise its window.
 #include <QObject>
 #include <QString>
 
@@ -17,6 +19,11 @@ public:
     // another instance runs: it has been asked to come to the front.
     bool claim();
 
+    // The user's private folder for the lock and the socket, closed by '/': the session's
+    // runtime folder (XDG_RUNTIME_DIR) when it is the user's own and closed to others, else
+    // one in the user's cache folder. Empty when there is neither.
+    static QString RuntimeFolder();
+
 signals:
     // A later start asked this instance to show itself.
     void activationRequested();
@@ -24,7 +31,7 @@ signals:
 private:
     void acceptAll();
 
-    QString m_base; // the lock file and the socket are this plus ".lock" and ".sock"
+    QString m_base; // the lock file and the socket are this plus ".lock" and ".sock"; empty: no lock
     int m_lockFd = -1;
     int m_listenFd = -1;
     QSocketNotifier *m_notifier = nullptr;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # One running program per program folder. A second start while the first runs ends at
 # once, successfully, without touching the notes database; the first keeps running and
-# comes to the front.
+# comes to the front. The lock lives in the user's private runtime folder.
 # A killed instance's lock does not keep the next start out, not even when its process
 # number has since gone to another program. Another program folder is another program.
 set -euo pipefail
@@ -15,8 +15,9 @@ layout_program_folder "$work/a"
 layout_program_folder "$work/b"
 mkdir -p "$work/tmp"
 mkdir -m 700 "$work/run"
-export XDG_RUNTIME_DIR=$work/run
-export TMPDIR=$work/tmp # where the lock lives
+export XDG_RUNTIME_DIR=$work/run # where the lock lives
+export TMPDIR=$work/tmp # where it must not
+export XDG_CACHE_HOME=$work/cache
 
 fail() { echo "$*" >&2; cat "$work"/*.log >&2 2>/dev/null || true; exit 1; }
 windows() { xdotool search --name 'Tavi桌面记事' 2>/dev/null | wc -l; }
@@ -81,8 +82,10 @@ kill "$other"; wait "$other" 2>/dev/null || true
 
 
 # Killed: its lock stays behind and must not keep the next start out.
-lock=$(ls "$work"/tmp/*.lock 2>/dev/null | head -1)
-[ -n "$lock" ] || fail "no lock file in $work/tmp"
+lock=$(ls "$work"/run/*.lock 2>/dev/null | head -1)
+[ -n "$lock" ] || fail "no lock file in $work/run"
+[ -z "$(ls -A "$work/tmp")" ] || fail "the program left files in the temporary folder: $(ls "$work/tmp")"
+[ "$(stat -c %a "$lock")" = 600 ] || fail "the lock file is $(stat -c %a "$lock")"
 kill -KILL "$first"; wait "$first" 2>/dev/null || true
 [ -e "$lock" ] || fail "the killed instance's lock vanished; the test proves nothing"
 start "$work/a" 1
@@ -103,3 +106,15 @@ kill -0 "$third" 2>/dev/null || fail "a lock naming another program's process ke
 kill "$squatter"
 echo "a lock naming another program's process was taken over"
 kill "$third"; wait "$third" 2>/dev/null || true
+
+# A runtime folder others may enter is not used: the lock goes to the user's cache folder.
+chmod 755 "$work/run"
+start "$work/a" 1
+fourth=$pid
+ls "$work"/cache/tavi-run/*.lock >/dev/null 2>&1 || fail "no lock in the cache folder beside an open runtime folder"
+[ "$(stat -c %a "$work/cache/tavi-run")" = 700 ] || fail "the cache's lock folder is $(stat -c %a "$work/cache/tavi-run")"
+rc=0
+TAVI_HOME=$work/a timeout 10 "$app_dir/Tavi" >>"$work/second.log" 2>&1 || rc=$?
+[ "$rc" = 0 ] && [ "$(windows)" = 1 ] || fail "the second start beside an open runtime folder: $rc, $(windows) windows"
+kill "$fourth"; wait "$fourth" 2>/dev/null || true
+echo "an open runtime folder was passed over for a private one"
