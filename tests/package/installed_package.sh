@@ -78,9 +78,11 @@ as() {
 notes_of() { echo "$work/home/$1/.local/share/Tavi/Data/UserData.mdb"; }
 windows() { xdotool search --onlyvisible --name 'Tavi桌面记事' 2>/dev/null | wc -l; }
 error_boxes() { xdotool search --onlyvisible --name 'Tavi周记事本' 2>/dev/null | wc -l; }
-# Starts the installed program as user $1; waits for the count of windows to reach $2.
+# Starts the installed program (or $3) as user $1; waits for the count of windows to reach $2.
 start() {
-  as "$1" dbus-run-session -- "$root/usr/bin/tavi" >>"$work/user$1.log" 2>&1 &
+  local exe=${3:-$root/usr/bin/tavi}
+  name=$(basename "$exe")
+  as "$1" dbus-run-session -- "$exe" >>"$work/user$1.log" 2>&1 &
   pid=$!
   pids+=("$pid")
   for _ in $(seq 150); do
@@ -91,7 +93,7 @@ start() {
   [ "$(windows)" -ge "$2" ] || fail "no window for user $1"
   sleep 0.8
   [ "$(error_boxes)" = 0 ] || fail "a message box at user $1's start"
-  window=$(xdotool search --all --onlyvisible --pid "$(pgrep -u "$1" -x tavi | head -1)" --name 'Tavi桌面记事' | head -1)
+  window=$(xdotool search --all --onlyvisible --pid "$(pgrep -u "$1" -x "$name" | head -1)" --name 'Tavi桌面记事' | head -1)
 }
 type_note() {
   xdotool windowactivate --sync "$window" 2>/dev/null || true
@@ -104,7 +106,7 @@ close() {
   xdotool mousemove --window "$window" $((w - 26)) 10; sleep 0.3
   xdotool mousemove --window "$window" $((w - 21)) 11; sleep 0.3
   xdotool click 1
-  for _ in $(seq 50); do pgrep -u "$1" -x tavi >/dev/null || return 0; sleep 0.1; done
+  for _ in $(seq 50); do pgrep -u "$1" -x "$name" >/dev/null || return 0; sleep 0.1; done
   fail "user $1's program did not end on its close button"
 }
 stored() { sqlite3 "$(notes_of "$1")" "select group_concat(ContentBak, '|') from tb_NewTavi where ContentBak <> ''"; }
@@ -159,3 +161,17 @@ shown=$(as "$a" xclip -o -selection clipboard 2>/dev/null || true)
 close "$a"
 [ "$shown" = "$note_a" ] || fail "after the restart user a's box shows '$shown'"
 echo "two users, each with their own notes; kept across a restart and a new unpacking"
+
+# A program folder the user cannot write (one root installed into /opt, say) sends them to
+# their own folder as well, and nothing is written into it.
+cp -a "$build/Tavi" "$work/opt"
+ro() { (cd "$work/opt" && find . -type f -print0 | sort -z | xargs -0 sha256sum); }
+ro_before=$(ro)
+start "$b" 1 "$work/opt/Tavi"
+xdotool mousemove --window "$window" 553 146 click 1; sleep 0.3
+xdotool key ctrl+a ctrl+c; sleep 0.4
+shown=$(as "$b" xclip -o -selection clipboard 2>/dev/null || true)
+close "$b"
+[ "$shown" = "$note_b" ] || fail "from a read-only program folder user b's box shows '$shown'"
+[ "$(ro)" = "$ro_before" ] || fail "the program wrote into a program folder its user cannot write"
+echo "a read-only program folder keeps the user's notes in their own folder"
