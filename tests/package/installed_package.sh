@@ -175,3 +175,29 @@ close "$b"
 [ "$shown" = "$note_b" ] || fail "from a read-only program folder user b's box shows '$shown'"
 [ "$(ro)" = "$ro_before" ] || fail "the program wrote into a program folder its user cannot write"
 echo "a read-only program folder keeps the user's notes in their own folder"
+
+# Wayland: the window's app id is the launcher's name (on a headless sway of user a's own).
+if ! command -v sway >/dev/null || ! command -v swaymsg >/dev/null; then
+  echo "Wayland part skipped: sway is not installed"
+  exit 0
+fi
+run_a=$work/run/$a
+printf 'xwayland disable\n' >"$work/sway.conf"
+chmod 0644 "$work/sway.conf"
+as "$a" env WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman sway -c "$work/sway.conf" \
+  >"$work/sway.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do ls "$run_a"/sway-ipc.*.sock >/dev/null 2>&1 && [ -e "$run_a/wayland-1" ] && break; sleep 0.1; done
+sock=$(ls "$run_a"/sway-ipc.*.sock 2>/dev/null | head -1)
+[ -n "$sock" ] || fail "sway did not start"
+as "$a" env QT_QPA_PLATFORM=wayland WAYLAND_DISPLAY=wayland-1 dbus-run-session -- "$root/usr/bin/tavi" \
+  >>"$work/wayland.log" 2>&1 &
+pids+=($!)
+app_ids=
+for _ in $(seq 150); do
+  app_ids=$(as "$a" swaymsg -s "$sock" -t get_tree 2>/dev/null | grep -o '"app_id": "[^"]*"' || true)
+  [ -n "$app_ids" ] && break
+  sleep 0.1
+done
+[ "$app_ids" = "\"app_id\": \"$id\"" ] || fail "on Wayland the window's app id is '$app_ids', the launcher is $id"
+echo "on Wayland the window's app id is the launcher's: $id"
