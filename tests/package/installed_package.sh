@@ -67,7 +67,9 @@ for n in a b; do
   uids+=("$uid")
   mkdir -p "$work/home/$uid" "$work/run/$uid"
   chown "$uid:$uid" "$work/home/$uid" "$work/run/$uid"
-  chmod 0700 "$work/home/$uid" "$work/run/$uid"
+  # Homes open to others, so that only the program's own folder keeps the notes private.
+  chmod 0755 "$work/home/$uid"
+  chmod 0700 "$work/run/$uid"
 done
 # Runs a command as user $1 with a home and a runtime folder of their own.
 as() {
