@@ -9,21 +9,31 @@
 #include <QObject>
 #include <QStringList>
 
-#include <array>
 #include <map>
 #include <vector>
 
 class QAction;
-class QLabel;
-class TMainFrm;
+class QWidget;
+class TActionTable;
+class TChnCalendar;
+class TStatusLine;
+class TWeekView;
 class TYearlyDatesFrm;
 class TYearlyReminder;
 
 class TYearlyDatesMain : public QObject {
     Q_OBJECT
 public:
-    // Reads the list from the notes file and gives the calendar its texts.
-    explicit TYearlyDatesMain(TMainFrm *main);
+    // The parts of the main window it serves. Reads the list from the notes file and gives
+    // the calendar its texts; adds its commands to the options and day menus.
+    struct Parts {
+        QWidget *window;
+        TActionTable *actions;
+        TChnCalendar *calendar;
+        TWeekView *week;
+        TStatusLine *status;
+    };
+    explicit TYearlyDatesMain(const Parts &parts);
     ~TYearlyDatesMain() override;
 
     // The start-up announcement, then one after each midnight.
@@ -44,8 +54,6 @@ public:
     TYearlyReminder *Reminder() const { return m_reminder; }
     QAction *N_YearlyDates = nullptr;
     QAction *N_AddYearlyDate = nullptr;
-    // Beside each weekday caption of the title strips.
-    std::array<QLabel *, 6> lblYearly{};
 
 private:
     void reload();
@@ -58,7 +66,7 @@ private:
     };
     const std::vector<Hit> &hitsIn(int year);
 
-    TMainFrm *m_main;
+    Parts m_parts;
     std::vector<TYearlyDate> m_dates;
     std::map<int, std::vector<Hit>> m_hits;
     TYearlyDatesFrm *m_window = nullptr;

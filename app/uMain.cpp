@@ -23,6 +23,7 @@
 #include "WallpaperApply.h"
 #include "WeekBoxes.h"
 #include "WeekExport.h"
+#include "WeekView.h"
 #include "YearlyDatesMain.h"
 #include "loginLock.h"
 #include "uDM.h"
@@ -61,7 +62,6 @@ QColor storedColor(int v)
 }
 
 const int kOutline = 15983576;   // RGB(216, 227, 243)
-const int kLineColor = 16770012; // RGB(220, 227, 255)
 const int kPixelsPerEdge = 5;    // width of the invisible sizing edge
 
 constexpr Qt::Edges TopLeft = Qt::TopEdge | Qt::LeftEdge;
@@ -75,16 +75,6 @@ void setTextColor(QWidget *w, const QColor &c)
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, c);
     w->setPalette(p);
-}
-
-QFrame *linePanel(QWidget *parent)
-{
-    auto *f = new QFrame(parent);
-    f->setAutoFillBackground(true);
-    QPalette p = f->palette();
-    p.setColor(QPalette::Window, storedColor(kLineColor));
-    f->setPalette(p);
-    return f;
 }
 
 } // namespace
@@ -249,69 +239,10 @@ void TMainFrm::buildComposition()
 
 void TMainFrm::buildWeekView()
 {
-    pnlRight = new QWidget(this);
+    pnlRight = new TWeekView(this);
     m_anchors->Add(pnlRight, {317, 80, 594, 445}, AllEdges);
-    pnlRight->setAutoFillBackground(true);
-    QPalette pal = pnlRight->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pnlRight->setPalette(pal);
-
-    imgtitle_year1 = new TImage(pnlRight, QStringLiteral(":/main/title.png"));
-    m_anchors->Add(imgtitle_year1, {4, 0, 587, 26}, TopLeft | Qt::RightEdge);
-    imgtitle_year2 = new TImage(pnlRight, QStringLiteral(":/main/title.png"));
-    // Its top is the week view's formula.
-    m_anchors->Add(imgtitle_year2, {4, 216, 586, 25}, Qt::LeftEdge | Qt::RightEdge);
-    imgSelColor = new TImage(pnlRight, QStringLiteral(":/main/selcolor.png"));
-    // The highlight is placed over the selected day's title.
-    m_anchors->Add(imgSelColor, {396, 216, 193, 26}, {});
-    imgSelColor->hide();
-
-    const char *captions[6] = {"周 一", "周 二", "周 三", "周 四", "周 五", "周 六/日"};
-    for (int i = 0; i < 6; ++i) {
-        lblweek[i] = new QLabel(QString::fromUtf8(captions[i]), pnlRight);
-        lblweek[i]->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12));
-        lblweek[i]->setAttribute(Qt::WA_TranslucentBackground);
-        lblweek[i]->adjustSize();
-        lblweek[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-    // The official day-off or working-day mark beside a caption, which itself stays as it is.
-    for (int i = 0; i < 6; ++i) {
-        lblWorkday[i] = new QLabel(pnlRight);
-        lblWorkday[i]->setFont(winkit::CrispPixelFont(QStringLiteral("宋体"), 12, true));
-        lblWorkday[i]->setAttribute(Qt::WA_TransparentForMouseEvents);
-        lblWorkday[i]->hide();
-    }
-
-    for (int i = 0; i < 6; ++i) {
-        auto *box = new TNoteBox(pnlRight);
-        box->setKeepSelectionVisible(i == 0 || i == 5);
-        box->setObjectName(QStringLiteral("redt%1").arg(i + 1));
-        redt[i] = box;
-    }
-    // Tab order follows the days.
-    for (int i = 1; i < 6; ++i)
-        setTabOrder(redt[i - 1], redt[i]);
+    redt = pnlRight->redt;
     m_edit = std::make_unique<TEditCommands>(redt, this);
-
-    pnl_yearLine0 = linePanel(pnlRight);
-    pnl_yearLine1 = linePanel(pnlRight);
-    pnl_yearLine2 = linePanel(pnlRight);
-    pnl_yearLineREdge = linePanel(pnlRight);
-    pnl_buttonline = linePanel(pnlRight);
-    // The two column separators stand where the week view's formula puts them.
-    m_anchors->Add(pnl_yearLine0, {2, 0, 1, 445}, Qt::LeftEdge | Qt::TopEdge | Qt::BottomEdge);
-    m_anchors->Add(pnl_yearLine1, {184, 3, 1, 442}, Qt::TopEdge | Qt::BottomEdge);
-    m_anchors->Add(pnl_yearLine2, {393, 3, 1, 442}, Qt::TopEdge | Qt::BottomEdge);
-    m_anchors->Add(pnl_yearLineREdge, {591, 0, 1, 445}, Qt::TopEdge | Qt::RightEdge | Qt::BottomEdge);
-    m_anchors->Add(pnl_buttonline, {0, 440, 594, 1}, Qt::LeftEdge | Qt::RightEdge | Qt::BottomEdge);
-    imgSelColor->raise();
-    for (QLabel *l : lblweek)
-        l->raise();
-    for (QLabel *l : lblWorkday)
-        l->raise();
-
-    pnlRight->installEventFilter(this);
     m_week = std::make_unique<TWeekBoxes>(redt, *DM);
     connect(m_week.get(), &TWeekNotes::statusChanged, this, &TMainFrm::showWeekStatus);
 }
@@ -415,7 +346,7 @@ void TMainFrm::FormCreate()
     sizeState.LetterNo = 1;
 
     connect(chnRili, &TChnCalendar::OnChange, this, &TMainFrm::chnRiliChange);
-    yearlyDates = new TYearlyDatesMain(this);
+    yearlyDates = new TYearlyDatesMain({this, m_actions, chnRili, pnlRight, lblStatus});
     chnRili->setDateTime(platform::Now());
 
     if (!CheckLoginLock(this)) {
@@ -511,16 +442,11 @@ void TMainFrm::chnRiliChange()
 
 void TMainFrm::MarkWorkdays()
 {
-    for (int i = 0; i < 6; ++i) {
-        const QString mark = i < 5 ? WorkdayMarkTextOf(WeekConList[i].DayDate)
-                                   : WorkdayMarkTextOf(WeekConList[5].DayDate, WeekConList[6].DayDate);
-        QLabel *l = lblWorkday[i];
-        l->setText(mark);
-        setTextColor(l, mark == QStringLiteral("休") ? QColor(0xe0, 0x20, 0x20) : QColor(0x4f, 0x4f, 0x4f));
-        l->adjustSize();
-        l->move(lblweek[i]->x() + lblweek[i]->width() + 6, lblweek[i]->y());
-        l->setVisible(!mark.isEmpty());
-    }
+    std::array<QString, 6> marks;
+    for (size_t i = 0; i < 6; ++i)
+        marks[i] = i < 5 ? WorkdayMarkTextOf(WeekConList[i].DayDate)
+                         : WorkdayMarkTextOf(WeekConList[5].DayDate, WeekConList[6].DayDate);
+    pnlRight->SetWorkdayMarks(marks);
     if (yearlyDates)
         yearlyDates->MarkWeek();
 }
@@ -533,55 +459,20 @@ void TMainFrm::FormResize()
 
 void TMainFrm::LayoutWeekView()
 {
-    // Hidden widgets get their resize events late; the anchored lines must be in place first.
-    m_anchors->Apply(pnlRight);
-    const int W = pnlRight->width();
-    const int H = pnlRight->height();
-    pnl_yearLine1->move((W - 4) / 3 + 1, pnl_yearLine1->y());
-    pnl_yearLine2->move(((W - 4) / 3) * 2 + 2, pnl_yearLine2->y());
-    imgtitle_year2->move(imgtitle_year2->x(), (H - 50) / 2 + 18);
-
-    const QFrame *lines[3] = {pnl_yearLine0, pnl_yearLine1, pnl_yearLine2};
-    const int boxWidth = (W - 5) / 3;
-    for (int c = 0; c < 3; ++c) {
-        const int w = c < 2 ? boxWidth : boxWidth - 4;
-        const int left = lines[c]->x() + 1;
-        const int upperTop = imgtitle_year1->y() + 26;
-        redt[c]->setGeometry(left, upperTop, w, imgtitle_year2->y() - imgtitle_year1->y() - 26);
-        const int lowerTop = imgtitle_year2->y() + 26;
-        redt[c + 3]->setGeometry(left, lowerTop, w, pnl_buttonline->y() - imgtitle_year2->y() - 26);
-        lblweek[c]->move(lines[c]->x() + 10, (imgtitle_year1->height() - 12) / 2);
-        lblweek[c + 3]->move(lines[c]->x() + 10, imgtitle_year2->y() + 8);
-    }
-    for (int i = 0; i < 6; ++i)
-        lblWorkday[i]->move(lblweek[i]->x() + lblweek[i]->width() + 6, lblweek[i]->y());
-    if (yearlyDates)
-        yearlyDates->MarkWeek();
+    pnlRight->LayoutWeekView();
     MarkSelectedDay(chnRili->DateTime());
 }
 
 void TMainFrm::MarkSelectedDay(tdt::TDateTime date)
 {
-    imgSelColor->hide();
-    if (WeekConList.size() != 7)
-        return;
-    const QString key = DayKeyOf(date);
-    int element = -1;
-    for (int i = 0; i < 7; ++i) {
-        if (DayKeyOf(WeekConList[i].DayDate) == key) {
-            element = i;
-            break;
-        }
+    int day = -1;
+    if (WeekConList.size() == 7) {
+        const QString key = DayKeyOf(date);
+        for (int i = 0; i < 7 && day < 0; ++i)
+            if (DayKeyOf(WeekConList[size_t(i)].DayDate) == key)
+                day = i;
     }
-    if (element < 0)
-        return;
-    const int column = element < 3 ? element : (element < 5 ? element - 3 : 2);
-    const bool upper = element < 3;
-    const QFrame *lines[4] = {pnl_yearLine0, pnl_yearLine1, pnl_yearLine2, pnl_yearLineREdge};
-    const QFrame *L = lines[column];
-    const QFrame *R = lines[column + 1];
-    imgSelColor->setGeometry(L->x() + 1, (upper ? imgtitle_year1 : imgtitle_year2)->y(), R->x() - L->x() - 2, 26);
-    imgSelColor->show();
+    pnlRight->MarkSelected(day);
 }
 
 // --- options menu --------------------------------------------------------------------
@@ -695,8 +586,6 @@ void TMainFrm::img_mini_highlightClick()
 
 bool TMainFrm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == pnlRight && event->type() == QEvent::Resize)
-        m_anchors->Apply(pnlRight);
     if (watched == lblSet && event->type() == QEvent::MouseButtonRelease) {
         lblSetClick();
         return true;

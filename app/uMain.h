@@ -25,6 +25,7 @@ class TNoteBox;
 class TPictureButton;
 class TQuitGuard;
 class TStatusLine;
+class TWeekView;
 class TWeekNotes;
 class TYearlyDatesMain;
 
@@ -53,6 +54,7 @@ public:
     void LayoutWeekView();
     void MarkSelectedDay(tdt::TDateTime date);
     void FormResize();
+    // The 休/班 marks and the yearly dates of the displayed week beside the captions.
     void MarkWorkdays();
 
     // Options menu.
@@ -95,7 +97,8 @@ public:
     TChnCalendar *chnRili = nullptr;
     std::array<TNoteBox *, 6> redt{};
     QWidget *pnlLeft = nullptr;
-    QWidget *pnlRight = nullptr;
+    // The week view: boxes, title strips, captions and their marks.
+    TWeekView *pnlRight = nullptr;
     QWidget *pnlWeb = nullptr;
     QTextBrowser *webLink = nullptr;
     QLabel *lblDateTime = nullptr;
@@ -110,12 +113,6 @@ public:
     TImage *imgAddToDesk = nullptr;
     TImage *imgFont = nullptr, *imgDate = nullptr, *imgRedColor = nullptr;
     QToolButton *btnGou = nullptr, *btnX = nullptr;
-    TImage *imgtitle_year1 = nullptr, *imgtitle_year2 = nullptr, *imgSelColor = nullptr;
-    std::array<QLabel *, 6> lblweek{};
-    // 休 or 班 beside the caption of a box whose day is an official day off or working day.
-    std::array<QLabel *, 6> lblWorkday{};
-    QFrame *pnl_yearLine0 = nullptr, *pnl_yearLine1 = nullptr, *pnl_yearLine2 = nullptr;
-    QFrame *pnl_yearLineREdge = nullptr, *pnl_buttonline = nullptr;
     TPictureButton *img_close = nullptr, *img_mini = nullptr;
     TYearlyDatesMain *yearlyDates = nullptr;
 

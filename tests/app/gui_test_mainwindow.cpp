@@ -13,6 +13,7 @@
 #include "SettingsFile.h"
 #include "TImage.h"
 #include "WeekNotes.h"
+#include "WeekView.h"
 #include "uDM.h"
 #include "uGlobal.h"
 #include "uMain.h"
@@ -161,16 +162,16 @@ TEST_F(MainWindowTest, LayoutFollowsTheFormulasAtTheDesignSizeAndAtW600)
         }
         f.pnlRight->resize(c.W, c.H);
         f.LayoutWeekView();
-        EXPECT_EQ(f.pnl_yearLine0->x(), 2);
-        EXPECT_EQ(f.pnl_yearLine1->x(), c.line1);
-        EXPECT_EQ(f.pnl_yearLine2->x(), c.line2);
-        EXPECT_EQ(f.imgtitle_year2->y(), c.title2);
+        EXPECT_EQ(f.pnlRight->pnl_yearLine0->x(), 2);
+        EXPECT_EQ(f.pnlRight->pnl_yearLine1->x(), c.line1);
+        EXPECT_EQ(f.pnlRight->pnl_yearLine2->x(), c.line2);
+        EXPECT_EQ(f.pnlRight->imgtitle_year2->y(), c.title2);
         const int lefts[3] = {3, c.line1 + 1, c.line2 + 1};
         for (int i = 0; i < 3; ++i) {
             EXPECT_EQ(f.redt[i]->geometry(), QRect(lefts[i], 26, i < 2 ? c.boxW : c.boxW - 4, c.upperH));
             EXPECT_EQ(f.redt[i + 3]->geometry(), QRect(lefts[i], c.title2 + 26, i < 2 ? c.boxW : c.boxW - 4, c.lowerH));
-            EXPECT_EQ(f.lblweek[i]->pos(), QPoint(lefts[i] - 1 + 10, 7));
-            EXPECT_EQ(f.lblweek[i + 3]->pos(), QPoint(lefts[i] - 1 + 10, c.title2 + 8));
+            EXPECT_EQ(f.pnlRight->lblweek[i]->pos(), QPoint(lefts[i] - 1 + 10, 7));
+            EXPECT_EQ(f.pnlRight->lblweek[i + 3]->pos(), QPoint(lefts[i] - 1 + 10, c.title2 + 8));
         }
     }
 }
@@ -197,15 +198,15 @@ TEST_F(MainWindowTest, SaturdayAndSundayHighlightTheLowerRightTitle)
     QRect saturday, sunday;
     for (int day : {5, 6}) {
         f.chnRili->setDateTime(EncodeDate(2010, 6, day));
-        ASSERT_TRUE(f.imgSelColor->isVisible());
-        (day == 5 ? saturday : sunday) = f.imgSelColor->geometry();
+        ASSERT_TRUE(f.pnlRight->imgSelColor->isVisible());
+        (day == 5 ? saturday : sunday) = f.pnlRight->imgSelColor->geometry();
     }
     EXPECT_EQ(saturday, sunday);
     EXPECT_EQ(saturday, QRect(395, 215, 591 - 394 - 2, 26));
     f.chnRili->setDateTime(EncodeDate(2010, 6, 2)); // Wednesday: upper right
-    EXPECT_EQ(f.imgSelColor->geometry(), QRect(395, 0, 195, 26));
+    EXPECT_EQ(f.pnlRight->imgSelColor->geometry(), QRect(395, 0, 195, 26));
     f.chnRili->setDateTime(EncodeDate(2010, 6, 3)); // Thursday: lower left
-    EXPECT_EQ(f.imgSelColor->geometry(), QRect(3, 215, 193, 26));
+    EXPECT_EQ(f.pnlRight->imgSelColor->geometry(), QRect(3, 215, 193, 26));
 }
 
 TEST_F(MainWindowTest, EditingCommandsActOnTheFocusedBoxOnly)
@@ -519,16 +520,16 @@ TEST_F(MainWindowTest, TitleStripsMarkOfficialDaysOffAndWorkingDays)
     // The week of 1 October 2026: Thursday 1 and Friday 2 are days off; Saturday 3 and Sunday 4 too.
     f.chnRili->setDateTime(EncodeDate(2026, 10, 1));
     QStringList marks;
-    for (QLabel *l : f.lblWorkday)
+    for (QLabel *l : f.pnlRight->lblWorkday)
         marks << (l->isVisibleTo(&f) ? l->text() : QString());
     EXPECT_EQ(marks, QStringList({"", "", "", QString::fromUtf8("休"), QString::fromUtf8("休"), QString::fromUtf8("休")}));
-    EXPECT_EQ(f.lblweek[3]->text(), QString::fromUtf8("周 四")); // the caption itself stays
+    EXPECT_EQ(f.pnlRight->lblweek[3]->text(), QString::fromUtf8("周 四")); // the caption itself stays
     // 14 February 2026 is a working Saturday, 15 February a day off: the weekend box says 班.
     f.chnRili->setDateTime(EncodeDate(2026, 2, 14));
-    EXPECT_EQ(f.lblWorkday[5]->text(), QString::fromUtf8("班"));
+    EXPECT_EQ(f.pnlRight->lblWorkday[5]->text(), QString::fromUtf8("班"));
     // An ordinary week shows no marks.
     f.chnRili->setDateTime(EncodeDate(2026, 3, 11));
-    for (QLabel *l : f.lblWorkday)
+    for (QLabel *l : f.pnlRight->lblWorkday)
         EXPECT_FALSE(l->isVisibleTo(&f));
     QFile::remove(home.path() + "Data/CnWorkdays.tsv");
     ReloadCnWorkdays();
@@ -541,7 +542,7 @@ TEST_F(MainWindowTest, TheOptionsMenuImportsAnArrangementAndTheTitleStripsFollow
     TMainFrm &f = create();
     // The week of Friday 1 October 2027, not yet in the table.
     f.chnRili->setDateTime(EncodeDate(2027, 10, 1));
-    for (QLabel *l : f.lblWorkday)
+    for (QLabel *l : f.pnlRight->lblWorkday)
         EXPECT_FALSE(l->isVisibleTo(&f));
     QFile ics(home.path() + "2027.ics");
     ASSERT_TRUE(ics.open(QIODevice::WriteOnly));
@@ -554,7 +555,7 @@ TEST_F(MainWindowTest, TheOptionsMenuImportsAnArrangementAndTheTitleStripsFollow
     item->trigger();
     EXPECT_EQ(dialogs::TakeShown().value(1).text, QString::fromUtf8("已导入放假安排：新增 7 天。"));
     QStringList marks;
-    for (QLabel *l : f.lblWorkday)
+    for (QLabel *l : f.pnlRight->lblWorkday)
         marks << (l->isVisibleTo(&f) ? l->text() : QString());
     EXPECT_EQ(marks, QStringList({"", "", "", "", QString::fromUtf8("休"), QString::fromUtf8("休")}));
     QFile::remove(home.path() + "Data/CnWorkdays.tsv");

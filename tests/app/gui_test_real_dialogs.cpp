@@ -14,6 +14,7 @@
 #include "TImage.h"
 #include "WeekExport.h"
 #include "WeekNotes.h"
+#include "WeekView.h"
 #include "uDM.h"
 #include "uGlobal.h"
 #include "uMain.h"

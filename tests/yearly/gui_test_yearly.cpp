@@ -9,6 +9,7 @@
 #include "Notify.h"
 #include "StatusLine.h"
 #include "WeekNotes.h"
+#include "WeekView.h"
 #include "YearlyDatesMain.h"
 #include "YearlyDatesStore.h"
 #include "YearlyReminder.h"
@@ -361,9 +362,9 @@ TEST_F(YearlyMainWindow, AddedFromTheDayMenuShownInCellLineAndTitleStrip)
 
     const int cellNo = TChnCalendarModel::CellNo(6, 2);
     EXPECT_EQ(cal->Model().Cell(cellNo).CnText, "结婚");
-    EXPECT_EQ(m.yearlyDates->lblYearly[4]->text(), QStringLiteral("结婚 10 周年")); // Friday's box
-    EXPECT_TRUE(m.yearlyDates->lblYearly[4]->isVisible());
-    EXPECT_FALSE(m.yearlyDates->lblYearly[2]->isVisible());
+    EXPECT_EQ(m.pnlRight->lblYearly[4]->text(), QStringLiteral("结婚 10 周年")); // Friday's box
+    EXPECT_TRUE(m.pnlRight->lblYearly[4]->isVisible());
+    EXPECT_FALSE(m.pnlRight->lblYearly[2]->isVisible());
 
     QTest::mouseClick(cal->Grid(), Qt::LeftButton, {}, cal->Grid()->CellRect(6, 2).center());
     EXPECT_EQ(cal->SelectedDateLine()->text(), QStringLiteral("2026-06-12 农历四月廿七 结婚 10 周年"));
