@@ -32,7 +32,9 @@ int main(int argc, char **argv)
     QString why;
     if (!programfolder::Prepare(programfolder::Current(), &why)) {
         fonts.wait();
-        dialogs::ShowMessage(QStringLiteral("无法建立用户数据目录 %1：%2").arg(ProgramDir(), why));
+        dialogs::ShowError(QStringLiteral("无法建立保存记事的目录 %1\n（%2）。\n"
+                                          "请确认主目录可以写入，或用环境变量 TAVI_HOME 指定一个可写的目录。")
+                               .arg(ProgramDir(), why));
         return 1;
     }
 

@@ -178,6 +178,26 @@ close "$b"
 [ "$(ro)" = "$ro_before" ] || fail "the program wrote into a program folder its user cannot write"
 echo "a read-only program folder keeps the user's notes in their own folder"
 
+# A user whose home cannot be written is told so, and the program ends without a window.
+env -i PATH=/usr/bin:/bin DISPLAY="$DISPLAY" HOME=/nonexistent XDG_RUNTIME_DIR="$work/run/$b" LANG=C.UTF-8 \
+  setpriv --reuid="$b" --regid="$b" --clear-groups "$root/usr/bin/tavi" >>"$work/nohome.log" 2>&1 &
+nohome=$!
+pids+=("$nohome")
+for _ in $(seq 100); do [ "$(error_boxes)" -ge 1 ] && break; sleep 0.1; done
+[ "$(error_boxes)" = 1 ] && [ "$(windows)" = 0 ] || fail "without a writable home: $(error_boxes) message boxes, $(windows) windows"
+# The box may still be settling on its window: press until the program is gone.
+for _ in $(seq 30); do
+  kill -0 "$nohome" 2>/dev/null || break
+  for w in $(xdotool search --onlyvisible --name 'Tavi周记事本' 2>/dev/null); do
+    xdotool key --window "$w" Return 2>/dev/null || true
+  done
+  sleep 0.3
+done
+rc=0
+wait "$nohome" || rc=$?
+[ "$rc" = 1 ] || fail "without a writable home the program ended with $rc"
+echo "a home that cannot be written is told, and the program ends"
+
 # Wayland: the window's app id is the launcher's name (on a headless sway of user a's own).
 if ! command -v sway >/dev/null || ! command -v swaymsg >/dev/null; then
   echo "Wayland part skipped: sway is not installed"
