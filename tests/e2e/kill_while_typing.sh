@@ -24,8 +24,8 @@ mkdir -p "$work/check" "$work/tmp"
 layout_program_folder "$work"
 
 export TAVI_HOME=$work
-export XDG_RUNTIME_DIR=$work/run
-export TMPDIR=$work/tmp # the single-instance lock lives here
+export XDG_RUNTIME_DIR=$work/run # the single-instance lock lives here
+export TMPDIR=$work/tmp
 mkdir -m 700 "$work/run"
 
 pid=
