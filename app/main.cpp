@@ -8,12 +8,37 @@
 #include "ProgramFolder.h"
 #include "QtTranslations.h"
 #include "SingleInstance.h"
+#include "SyncCommand.h"
 #include "WindowFront.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstring>
+
+namespace {
+
+bool AskedFor(int argc, char **argv, const char *option)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], option) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    // A sync from the command line needs no display: no window is made.
+    if (AskedFor(argc, argv, "--sync")) {
+        QCoreApplication core(argc, argv);
+        QCoreApplication::setApplicationName(QStringLiteral("Tavi"));
+        QCommandLineParser parser;
+        parser.addOption({QStringLiteral("sync"), QStringLiteral("同步一次记事后退出。")});
+        parser.process(core);
+        return app::RunSyncCommand();
+    }
     platform::TFontWarmUp fonts;
     QApplication app(argc, argv);
     dialogs::SetProgramTitle(QStringLiteral("Tavi周记事本"));

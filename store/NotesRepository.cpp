@@ -171,3 +171,15 @@ std::vector<QString> TNotesRepository::NotedKeys(const QString &fromKey, const Q
         keys.push_back(st.text(0));
     return keys;
 }
+
+std::vector<TNotesRepository::DayNote> TNotesRepository::AllDays()
+{
+    std::vector<DayNote> days;
+    sql::Statement st(Handle(m_dm),
+                      QStringLiteral("select YearMonthStr, Content, ContentBak from tb_NewTavi "
+                                     "where rowid in (select min(rowid) from tb_NewTavi group by YearMonthStr) "
+                                     "order by YearMonthStr"));
+    while (st.step())
+        days.push_back({st.text(0), st.blob(1), st.text(2)});
+    return days;
+}

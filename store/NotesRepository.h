@@ -46,6 +46,10 @@ public:
     // blanks and line ends, ascending; one statement. Throws EDatabaseError.
     std::vector<QString> NotedKeys(const QString &fromKey, const QString &toKey);
 
+    // Every stored day with its note, from the first row of its key, ascending; one
+    // statement. Throws EDatabaseError.
+    std::vector<DayNote> AllDays();
+
 private:
     bool writeDay(const DayNote &day);
     void exec(const QString &sql);

@@ -2,14 +2,14 @@
 # Builds every fuzz target with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # and runs each in turn for the given seconds; stops at the first finding, whose input is
 # left in the build folder.
-#   tools/fuzz-all.sh [seconds] [target...]      targets: rtf bmp gif jpeg (default: all)
+#   tools/fuzz-all.sh [seconds] [target...]      targets: rtf journal bmp gif jpeg (default: all)
 # New inputs collect in <build>/corpus-<target>; the seeds in tests/fuzz/corpus stay as they are.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${TAVI_FUZZ_BUILD:-$root/build-fuzz}
 seconds=${1:-60}
 [ $# -gt 0 ] && shift
-targets=${*:-rtf bmp gif jpeg}
+targets=${*:-rtf journal bmp gif jpeg}
 CXX=${CXX:-clang++} cmake -S "$root/tests/fuzz" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 for t in $targets; do
   cmake --build "$build" --target "fuzz_$t" -j2
@@ -20,6 +20,7 @@ for t in $targets; do
   mkdir -p "$build/corpus-$t"
   extra="-max_len=4096"
   [ "$t" = rtf ] && extra="-max_len=16384 -dict=$root/tests/fuzz/rtf.dict"
+  [ "$t" = journal ] && extra="-max_len=16384"
   echo "== fuzz_$t, $seconds s"
   log="$build/log-$t.txt"
   touch "$build/.started-$t"

@@ -1,0 +1,494 @@
+#include "NoteSync.h"
+
+#include "NoteDocument.h"
+#include "NotesRepository.h"
+#include "RtfCodec.h"
+#include "SyncState.h"
+#include "uDM.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QSysInfo>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+
+#include <map>
+
+namespace {
+
+struct Note {
+    QByteArray rtf;
+    QString plain; // CR LF line ends, as the note box gives it
+};
+
+QString Lf(QString text) { return text.replace(QLatin1String("\r\n"), QLatin1String("\n")); }
+// Texts compared as a reader sees them: line ends and trailing blanks do not count.
+QString Comparable(const QString &text)
+{
+    QStringList lines = Lf(text).split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = line.trimmed();
+    return lines.join(QLatin1Char('\n')).trimmed();
+}
+bool IsEmpty(const Note &n) { return n.plain.trimmed().isEmpty(); }
+QByteArray DigestOf(const Note &n) { return TSyncState::Digest(n.rtf, n.plain); }
+
+QString KeyOf(QDate day)
+{
+    // Saturday and Sunday share Saturday's note.
+    if (day.dayOfWeek() == 7)
+        day = day.addDays(-1);
+    return day.toString(QStringLiteral("yyyyMMdd"));
+}
+
+QDate DayOfKey(const QString &key) { return QDate::fromString(key, QStringLiteral("yyyyMMdd")); }
+
+Note FromDocument(const TNoteDocument &doc) { return {doc.RtfContent(), doc.PlainText()}; }
+
+// The note a journal holds: its RTF when that still says what the description says,
+// else the description alone, since another program changed it and it wins.
+Note FromEntry(const journal::Entry &e)
+{
+    const QString text = e.description.isEmpty() ? e.summary : e.description;
+    TNoteDocument doc;
+    if (!e.rtf.isEmpty() && rtf::IsRtf(e.rtf)) {
+        doc.LoadFromBytes(e.rtf);
+        if (Comparable(doc.PlainText()) == Comparable(text))
+            return {e.rtf, doc.PlainText()};
+    }
+    doc.setPlainText(Lf(text));
+    return FromDocument(doc);
+}
+
+void LoadNote(TNoteDocument &doc, const Note &n)
+{
+    if (!n.rtf.isEmpty())
+        doc.LoadFromBytes(n.rtf);
+    else
+        doc.setPlainText(Lf(n.plain));
+}
+
+// Both texts in one note: ours, the separator line, then theirs with its formatting and pictures.
+Note Merge(const Note &ours, const Note &theirs, const QString &separator)
+{
+    TNoteDocument doc, other;
+    LoadNote(doc, ours);
+    LoadNote(other, theirs);
+    for (QTextBlock b = other.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (!f.isImageFormat())
+                continue;
+            const QString name = f.toImageFormat().name();
+            doc.addResource(QTextDocument::ImageResource, QUrl(name),
+                            other.resource(QTextDocument::ImageResource, QUrl(name)));
+            const QUrl bytes = rtf::PictureBytesName(name);
+            doc.addResource(rtf::PictureBytesResource, bytes, other.resource(rtf::PictureBytesResource, bytes));
+        }
+    }
+    QTextCursor c(&doc);
+    c.movePosition(QTextCursor::End);
+    if (!doc.isEmpty())
+        c.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    c.setCharFormat(QTextCharFormat());
+    c.insertText(separator);
+    c.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    c.insertFragment(QTextDocumentFragment(&other));
+    return FromDocument(doc);
+}
+
+journal::Entry ToEntry(const QString &key, const Note &n, const QString &machine)
+{
+    journal::Entry e;
+    e.uid = journal::DayUid(key);
+    e.date = DayOfKey(key);
+    e.description = Lf(n.plain);
+    e.rtf = n.rtf;
+    e.machine = machine;
+    e.lastModified = QDateTime::currentDateTimeUtc();
+    return e;
+}
+
+QString DefaultHref(const QUrl &collection, const QString &key)
+{
+    return collection.path() + journal::DayUid(key) + QStringLiteral(".ics");
+}
+
+QString KeyOfHref(const QString &href)
+{
+    static const QRegularExpression ours(QStringLiteral("tavi-day-(\\d{8})\\.ics$"));
+    const auto m = ours.match(href);
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+} // namespace
+
+TNoteSync::TNoteSync(TNotesRepository &notes, TDavTransport &transport, const QString &statePath)
+    : Machine(QSysInfo::machineHostName()), m_notes(notes), m_transport(transport), m_statePath(statePath)
+{
+}
+
+QString TNoteSync::SeparatorLine(const QString &machine, const QDateTime &when)
+{
+    const QString who = machine.isEmpty() ? QStringLiteral("其他程序") : machine;
+    if (!when.isValid())
+        return QStringLiteral("—— 另一处的记事（%1）——").arg(who);
+    return QStringLiteral("—— 另一处的记事（%1，%2）——").arg(who, when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm")));
+}
+
+QString TNoteSync::SummaryLine(const TSyncSummary &s)
+{
+    return QStringLiteral("同步完成：发送 %1 天，接收 %2 天，合并 %3 天").arg(s.sent).arg(s.received).arg(s.merged);
+}
+
+bool TNoteSync::failWith(const QString &text)
+{
+    ErrorText = text;
+    return false;
+}
+
+bool TNoteSync::failClient(const TCalDavClient &dav)
+{
+    Error = dav.LastError();
+    using K = TCalDavClient::Error::Kind;
+    switch (Error.kind) {
+    case K::Connect:
+        return failWith(QStringLiteral("连不上同步服务器，请检查网络和服务器地址，稍后再试。"));
+    case K::Timeout:
+        return failWith(QStringLiteral("同步服务器没有回应，请稍后再试。"));
+    case K::Auth:
+        return failWith(QStringLiteral("同步服务器不接受用户名或密码，请在“同步设置”中重新输入。"));
+    case K::Certificate:
+        return failWith(QStringLiteral("同步服务器的证书不受信任（指纹 %1），请在“同步设置”中确认后再试。")
+                            .arg(QString::fromLatin1(Error.fingerprint)));
+    case K::TooLarge:
+        return failWith(QStringLiteral("同步服务器的回答过大，同步已停止，请检查服务器地址。"));
+    case K::NotFound:
+        return failWith(QStringLiteral("同步服务器上找不到能存放记事的日历，请检查服务器地址。"));
+    case K::Unsafe:
+        return failWith(QStringLiteral("同步服务器要把连接转到不加密的地址，同步已停止，请检查服务器地址。"));
+    case K::BadAnswer:
+    case K::None:
+        break;
+    }
+    return failWith(QStringLiteral("同步服务器的回答无法识别（HTTP %1），请检查服务器地址，稍后再试。").arg(Error.status));
+}
+
+bool TNoteSync::Run()
+{
+    Summary = TSyncSummary();
+    ChangedKeys.clear();
+    ErrorText.clear();
+    Error = TCalDavClient::Error();
+    if (!TCalDavClient::SafeAddress(Address, PlainHttpAllowed))
+        return failWith(QStringLiteral("同步服务器地址须以 https:// 开头（不加密的 http 只用于本机），请在“同步设置”中修改。"));
+    // A write refused because the other side changed meanwhile is taken up by another pass.
+    for (int pass = 0; pass < 3; ++pass) {
+        switch (runOnce()) {
+        case Pass::Done:
+            return true;
+        case Pass::Failed:
+            return false;
+        case Pass::Again:
+            break;
+        }
+    }
+    return true;
+}
+
+TNoteSync::Pass TNoteSync::runOnce()
+{
+    TSyncState state;
+    state.Load(m_statePath); // an unreadable state only costs a full comparison by text
+    if (state.address != Address.toString()) {
+        state = TSyncState();
+        state.address = Address.toString();
+    }
+    TCalDavClient dav(m_transport);
+    QUrl collection(state.collection);
+    if (state.collection.isEmpty()) {
+        const auto found = dav.Discover(Address);
+        if (!found)
+            return failClient(dav), Pass::Failed;
+        collection = *found;
+        state.collection = collection.toString();
+        state.token.clear();
+    }
+    const auto changes = dav.FetchChanges(collection, state.token);
+    if (!changes)
+        return failClient(dav), Pass::Failed;
+
+    // What the server holds that we have not seen yet.
+    std::map<QString, QString> keyOfHref;
+    std::map<QString, QByteArray> known;
+    for (const auto &[key, day] : state.days) {
+        keyOfHref[day.href] = key;
+        known[day.href] = day.etag;
+    }
+    for (const auto &[href, etag] : state.foreign)
+        known[href] = etag;
+    std::vector<TCalDavClient::Member> fresh;
+    std::vector<QString> missing;
+    QSet<QString> listed;
+    for (const auto &m : changes->changed) {
+        listed.insert(m.href);
+        const auto k = known.find(m.href);
+        if (k != known.end() && !m.etag.isEmpty() && k->second == m.etag)
+            continue;
+        if (m.hasData)
+            fresh.push_back(m);
+        else
+            missing.push_back(m.href);
+    }
+    if (!missing.empty()) {
+        const auto fetched = dav.Fetch(collection, missing);
+        if (!fetched)
+            return failClient(dav), Pass::Failed;
+        fresh.insert(fresh.end(), fetched->begin(), fetched->end());
+    }
+    QSet<QString> removed(changes->removed.begin(), changes->removed.end());
+    if (changes->complete)
+        for (const auto &[href, etag] : known)
+            if (!listed.contains(href))
+                removed.insert(href);
+
+    struct ServerDay {
+        QString href;
+        QByteArray etag;
+        journal::Entry entry;
+    };
+    std::map<QString, ServerDay> serverDays;
+    std::map<QString, std::vector<ServerDay>> foreignDays;
+    std::map<QString, QByteArray> foreignSeen;
+    for (const auto &m : fresh) {
+        const auto parsed = journal::Parse(m.data);
+        if (!parsed) {
+            if (!KeyOfHref(m.href).isEmpty())
+                return failWith(QStringLiteral("同步服务器上的记事 %1 已损坏，同步已停止，请检查服务器。").arg(m.href)),
+                       Pass::Failed;
+            ++Summary.unreadable;
+            foreignSeen[m.href] = m.etag;
+            continue;
+        }
+        bool ours = false;
+        for (const journal::Entry &e : *parsed) {
+            const QString key = journal::KeyOfUid(e.uid);
+            if (!key.isEmpty()) {
+                ours = true;
+                serverDays[key] = {m.href, m.etag, e};
+            } else if (e.date.isValid()) {
+                foreignDays[KeyOf(e.date)].push_back({m.href, m.etag, e});
+            }
+        }
+        if (!ours && !KeyOfHref(m.href).isEmpty())
+            return failWith(QStringLiteral("同步服务器上的记事 %1 已损坏，同步已停止，请检查服务器。").arg(m.href)),
+                   Pass::Failed;
+        if (!ours)
+            foreignSeen[m.href] = m.etag;
+    }
+    QSet<QString> removedDays;
+    for (const QString &href : removed) {
+        const auto k = keyOfHref.find(href);
+        if (k != keyOfHref.end() && !serverDays.count(k->second))
+            removedDays.insert(k->second);
+        state.foreign.erase(href);
+    }
+
+    // What is here.
+    std::map<QString, Note> local;
+    try {
+        for (auto &d : m_notes.AllDays())
+            local.emplace(d.key, Note{d.rtf, d.plain});
+    } catch (const std::exception &) {
+        return failWith(QStringLiteral("读不出记事数据库，同步未进行，请稍后再试。")), Pass::Failed;
+    }
+    auto localChanged = [&](const QString &key) {
+        const auto l = local.find(key);
+        const Note n = l == local.end() ? Note() : l->second;
+        const auto s = state.days.find(key);
+        return s == state.days.end() ? !IsEmpty(n) : DigestOf(n) != s->second.digest;
+    };
+    QSet<QString> keys;
+    for (const auto &[key, d] : serverDays)
+        keys.insert(key);
+    for (const auto &[key, d] : foreignDays)
+        keys.insert(key);
+    keys.unite(removedDays);
+    for (const auto &[key, n] : local)
+        if (localChanged(key))
+            keys.insert(key);
+    for (const auto &[key, d] : state.days)
+        if (localChanged(key))
+            keys.insert(key);
+
+    struct Plan {
+        QString key;
+        Note before;   // the note here when the plan was made
+        Note result;
+        bool writeHere = false;
+        bool send = false;
+        bool remove = false;
+        QString href;
+        QByteArray ifMatch;
+        QByteArray serverEtag; // when nothing is sent: the ETag both sides agree on
+        bool forget = false;
+        bool received = false, merged = false;
+    };
+    std::vector<Plan> plans;
+    for (const QString &key : keys) {
+        Plan p;
+        p.key = key;
+        const auto l = local.find(key);
+        p.before = l == local.end() ? Note() : l->second;
+        p.result = p.before;
+        const bool changedHere = localChanged(key);
+        const auto st = state.days.find(key);
+        const auto sd = serverDays.find(key);
+        p.href = st != state.days.end() ? st->second.href : DefaultHref(collection, key);
+        if (sd != serverDays.end()) {
+            const Note theirs = FromEntry(sd->second.entry);
+            p.href = sd->second.href;
+            p.serverEtag = sd->second.etag;
+            const QString ours = Comparable(p.before.plain), other = Comparable(theirs.plain);
+            if (!changedHere || IsEmpty(p.before) || (other.contains(ours) && ours != other)) {
+                // Another machine's newer note is never emptied by one emptied here.
+                if (DigestOf(p.before) != DigestOf(theirs) && (ours != other || p.before.rtf != theirs.rtf)) {
+                    p.result = theirs;
+                    p.writeHere = p.received = true;
+                }
+            } else if (ours == other || ours.contains(other)) {
+                p.send = p.before.rtf != theirs.rtf || ours != other;
+                p.ifMatch = sd->second.etag;
+            } else {
+                p.result = Merge(p.before, theirs, SeparatorLine(sd->second.entry.machine, sd->second.entry.lastModified));
+                p.writeHere = p.send = p.merged = true;
+                p.ifMatch = sd->second.etag;
+            }
+        } else if (removedDays.contains(key)) {
+            if (!changedHere) {
+                if (!IsEmpty(p.before)) {
+                    p.result = Note();
+                    p.writeHere = p.received = true;
+                }
+                p.forget = true;
+            } else if (!IsEmpty(p.before)) {
+                p.send = true; // deleted there while edited here: written again
+                p.href = DefaultHref(collection, key);
+            } else {
+                p.forget = true;
+            }
+        } else if (changedHere) {
+            if (IsEmpty(p.before)) {
+                if (st != state.days.end())
+                    p.remove = true;
+                else
+                    p.forget = true;
+            } else {
+                p.send = true;
+                p.ifMatch = st != state.days.end() ? st->second.etag : QByteArray();
+            }
+        } else if (st != state.days.end()) {
+            p.serverEtag = st->second.etag;
+        }
+        // Journals other programs wrote for this day show in its note.
+        const auto f = foreignDays.find(key);
+        if (f != foreignDays.end()) {
+            for (const ServerDay &d : f->second) {
+                const Note theirs = FromEntry(d.entry);
+                if (IsEmpty(theirs) || Comparable(p.result.plain).contains(Comparable(theirs.plain)))
+                    continue;
+                p.result = IsEmpty(p.result) ? theirs : Merge(p.result, theirs, SeparatorLine(QString(), d.entry.lastModified));
+                p.writeHere = p.send = true;
+                p.received = true;
+                p.remove = p.forget = false;
+                if (p.ifMatch.isEmpty())
+                    p.ifMatch = sd != serverDays.end() ? sd->second.etag
+                                : (st != state.days.end() && !removedDays.contains(key) ? st->second.etag : QByteArray());
+            }
+        }
+        plans.push_back(p);
+    }
+
+    // Days written here, unless the user changed them since they were read.
+    bool again = false;
+    std::vector<TNotesRepository::DayNote> writes;
+    std::vector<QString> guardKeys;
+    for (const Plan &p : plans)
+        if (p.writeHere)
+            guardKeys.push_back(p.key);
+    const auto reread = m_notes.ReadDays(guardKeys);
+    QSet<QString> stale;
+    for (size_t i = 0; i < guardKeys.size(); ++i) {
+        const Note before = local.count(guardKeys[i]) ? local[guardKeys[i]] : Note();
+        if (reread[i].result == TNotesRepository::ReadResult::Unread || reread[i].content != before.rtf)
+            stale.insert(guardKeys[i]);
+    }
+    for (Plan &p : plans) {
+        if (stale.contains(p.key)) {
+            again = true;
+            p.writeHere = p.send = p.remove = p.forget = false;
+            p.serverEtag.clear();
+            continue;
+        }
+        if (p.writeHere)
+            writes.push_back({p.key, p.result.rtf, p.result.plain});
+    }
+    if (!writes.empty()) {
+        const auto written = m_notes.WriteDays(writes, true);
+        if (std::find(written.begin(), written.end(), false) != written.end())
+            return failWith(QStringLiteral("记事数据库写不进去，同步未完成，请稍后再试。")), Pass::Failed;
+    }
+    for (Plan &p : plans) {
+        if (p.writeHere) {
+            ChangedKeys << p.key;
+            Summary.received += p.received && !p.merged;
+            Summary.merged += p.merged;
+        }
+        if (p.forget)
+            state.days.erase(p.key);
+        else if (!p.send && !p.remove && !p.serverEtag.isEmpty())
+            state.days[p.key] = {p.href, p.serverEtag, DigestOf(p.result)};
+    }
+    if (!state.Save(m_statePath))
+        return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
+
+    // Days written there.
+    std::vector<TCalDavClient::Write> sends;
+    std::vector<const Plan *> sent;
+    for (const Plan &p : plans) {
+        if (p.send) {
+            sends.push_back({p.href, journal::Write(ToEntry(p.key, p.result, Machine)), p.ifMatch});
+            sent.push_back(&p);
+        } else if (p.remove) {
+            sends.push_back({p.href, {}, state.days[p.key].etag});
+            sent.push_back(&p);
+        }
+    }
+    const auto results = dav.Apply(collection, sends);
+    for (size_t i = 0; i < results.size(); ++i) {
+        const Plan &p = *sent[i];
+        if (results[i].ok) {
+            ++Summary.sent;
+            if (p.remove)
+                state.days.erase(p.key);
+            else
+                state.days[p.key] = {p.href, results[i].etag, DigestOf(p.result)};
+        } else {
+            again = true; // changed there meanwhile: the next pass merges it
+        }
+    }
+    // A journal of another program counts as taken in once its day was written here.
+    if (stale.isEmpty())
+        for (const auto &[href, etag] : foreignSeen)
+            state.foreign[href] = etag;
+    // The token moves on only when everything it covers is settled here.
+    const bool broken = dav.LastError().kind != TCalDavClient::Error::Kind::None;
+    if (!again && !broken)
+        state.token = changes->token;
+    if (!state.Save(m_statePath))
+        return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
+    if (broken)
+        return failClient(dav), Pass::Failed;
+    return again ? Pass::Again : Pass::Done;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// One two-way sync of the day notes with a calendar collection. The notes are read and
+// written only through the notes repository; what both sides agreed on last time is in
+// the sync state, so that a day changed on one side goes to the other, and a day changed
+// on both keeps both texts (the other side's after a line naming its machine and time).
+#include "CalDavClient.h"
+#include "DayJournal.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QUrl>
+
+class TNotesRepository;
+class TDavTransport;
+
+struct TSyncSummary {
+    int sent = 0;      // days written or deleted on the server
+    int received = 0;  // days written here from the server
+    int merged = 0;    // days changed on both sides, both texts kept
+    int unreadable = 0; // objects of other programs that are no iCalendar (left where they are)
+};
+
+class TNoteSync {
+public:
+    TNoteSync(TNotesRepository &notes, TDavTransport &transport, const QString &statePath);
+
+    QUrl Address;
+    bool PlainHttpAllowed = false;
+    QString Machine;  // names this machine in the other side's separator line
+
+    // True when both sides hold the same notes now (as far as they were not changed meanwhile).
+    bool Run();
+
+    TSyncSummary Summary;
+    // The days written here: a shown week holding one of them is to be loaded again.
+    QStringList ChangedKeys;
+    // Empty after success; otherwise a short message that says what to do.
+    QString ErrorText;
+    TCalDavClient::Error Error;
+
+    // The line that goes between the two texts of a day changed on both sides.
+    static QString SeparatorLine(const QString &machine, const QDateTime &when);
+    static QString SummaryLine(const TSyncSummary &summary);
+
+private:
+    enum class Pass { Done, Again, Failed };
+    Pass runOnce();
+    bool failWith(const QString &text);
+    bool failClient(const TCalDavClient &dav);
+
+    TNotesRepository &m_notes;
+    TDavTransport &m_transport;
+    QString m_statePath;
+};

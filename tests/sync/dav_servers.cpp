@@ -1,0 +1,263 @@
+#include "dav_servers.h"
+
+#include "NoteDocument.h"
+#include "NotesRepository.h"
+#include "uDM.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTextCursor>
+#include <QThread>
+#include <QTimer>
+
+#include <csignal>
+
+namespace synctest {
+
+const char *NameOf(ServerKind kind) { return kind == ServerKind::Radicale ? "Radicale" : "Xandikos"; }
+
+namespace {
+
+int FreePort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    return probe.serverPort();
+}
+
+bool WaitForPort(int port, int ms)
+{
+    for (int waited = 0; waited < ms; waited += 100) {
+        QTcpSocket s;
+        s.connectToHost(QHostAddress::LocalHost, quint16(port));
+        if (s.waitForConnected(100))
+            return true;
+        QThread::msleep(100);
+    }
+    return false;
+}
+
+} // namespace
+
+std::unique_ptr<DavServer> DavServer::Start(ServerKind kind, QString *why)
+{
+    const QString program = kind == ServerKind::Radicale ? QStringLiteral("radicale") : QStringLiteral("xandikos");
+    if (QStandardPaths::findExecutable(program).isEmpty()) {
+        *why = program + QStringLiteral(" is not installed (Debian package ") + program + QStringLiteral(")");
+        return nullptr;
+    }
+    std::unique_ptr<DavServer> server(new DavServer);
+    server->m_kind = kind;
+    server->m_port = FreePort();
+    if (!server->launch()) {
+        *why = program + QStringLiteral(" did not answer on its port");
+        return nullptr;
+    }
+    return server;
+}
+
+bool DavServer::launch()
+{
+    const QString dir = m_dir.path();
+    QProcess p;
+    QStringList args;
+    if (m_kind == ServerKind::Radicale) {
+        QFile users(dir + QStringLiteral("/users"));
+        users.open(QIODevice::WriteOnly);
+        users.write(User() + ':' + Password() + '\n');
+        users.close();
+        QFile config(dir + QStringLiteral("/config"));
+        config.open(QIODevice::WriteOnly);
+        config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+                                    "[auth]\ntype = htpasswd\nhtpasswd_filename = %2/users\nhtpasswd_encryption = plain\n"
+                                    "delay = 0\n"
+                                    "[rights]\ntype = owner_only\n"
+                                    "[storage]\nfilesystem_folder = %2/collections\n"
+                                    "[web]\ntype = none\n"
+                                    "[logging]\nlevel = warning\n")
+                         .arg(m_port)
+                         .arg(dir)
+                         .toUtf8());
+        config.close();
+        p.setProgram(QStringLiteral("radicale"));
+        args << QStringLiteral("--config") << dir + QStringLiteral("/config");
+    } else {
+        p.setProgram(QStringLiteral("xandikos"));
+        args << QStringLiteral("-d") << dir + QStringLiteral("/data") << QStringLiteral("-l") << QStringLiteral("127.0.0.1")
+             << QStringLiteral("-p") << QString::number(m_port) << QStringLiteral("--current-user-principal")
+             << QStringLiteral("/alice/") << QStringLiteral("--autocreate");
+    }
+    p.setArguments(args);
+    p.setStandardOutputFile(dir + QStringLiteral("/log"), QIODevice::Append);
+    p.setStandardErrorFile(dir + QStringLiteral("/log"), QIODevice::Append);
+    if (!p.startDetached(&m_pid))
+        return false;
+    return WaitForPort(m_port, 20000);
+}
+
+QUrl DavServer::Address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
+
+void DavServer::Kill()
+{
+    if (m_pid > 0) {
+        // Stopped as a service would be; what does not end in a few seconds is killed.
+        ::kill(pid_t(m_pid), SIGTERM);
+        for (int i = 0; i < 100 && ::kill(pid_t(m_pid), 0) == 0; ++i)
+            QThread::msleep(50);
+        ::kill(pid_t(m_pid), SIGKILL);
+        // Until the port is free again.
+        for (int i = 0; i < 50; ++i) {
+            QTcpSocket s;
+            s.connectToHost(QHostAddress::LocalHost, quint16(m_port));
+            if (!s.waitForConnected(100))
+                break;
+            QThread::msleep(100);
+        }
+    }
+    m_pid = 0;
+}
+
+bool DavServer::Restart()
+{
+    Kill();
+    return launch();
+}
+
+DavServer::~DavServer() { Kill(); }
+
+Machine::Machine(const QString &name) : m_name(name)
+{
+    QDir(m_dir.path()).mkpath(QStringLiteral("Data"));
+    QFile::copy(QStringLiteral(TAVI_APP_DIR "/Data/UserData.mdb"), m_dir.path() + QStringLiteral("/Data/UserData.mdb"));
+    QFile(m_dir.path() + QStringLiteral("/Data/UserData.mdb")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void Machine::SetUp(const QUrl &address, const QByteArray &user)
+{
+    QFile f(m_dir.path() + QStringLiteral("/Data/Sync.ini"));
+    f.open(QIODevice::WriteOnly);
+    f.write(address.toString().toUtf8() + "\r\n" + user + "\r\n");
+}
+
+RunResult RunProgram(const QString &program, const QStringList &args, const QProcessEnvironment &env, int timeoutMs)
+{
+    RunResult r;
+    QTemporaryDir dir;
+    const QString peakFile = dir.path() + QStringLiteral("/peak");
+    QProcess p;
+    p.setProcessEnvironment(env);
+    // GNU time reports the largest resident size of the run.
+    QStringList all{QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"), peakFile, program};
+    all << args;
+    p.start(QStringLiteral("/usr/bin/time"), all);
+    QEventLoop loop;
+    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, [&] {
+        p.kill();
+        loop.quit();
+    });
+    if (p.waitForStarted(5000) && p.state() != QProcess::NotRunning)
+        loop.exec();
+    p.waitForFinished(5000);
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    r.err = QString::fromLocal8Bit(p.readAllStandardError()).trimmed();
+    QFile peak(peakFile);
+    if (peak.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> lines = peak.readAll().trimmed().split('\n');
+        r.peakKb = lines.isEmpty() ? 0 : lines.last().trimmed().toLong();
+    }
+    return r;
+}
+
+RunResult Machine::Sync(const QByteArray &password, int timeoutMs) const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("TAVI_HOME"), m_dir.path());
+    env.remove(QStringLiteral("DISPLAY"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+    env.insert(QStringLiteral("TAVI_SYNC_PASSWORD"), QString::fromUtf8(password));
+    return RunProgram(QStringLiteral(TAVI_EXE), {QStringLiteral("--sync")}, env, timeoutMs);
+}
+
+namespace {
+
+struct Connected {
+    explicit Connected(const QString &folder)
+    {
+        qputenv("TAVI_HOME", folder.toUtf8());
+        ok = dm.ConnectDatabase();
+        qunsetenv("TAVI_HOME");
+    }
+    TDM dm;
+    bool ok = false;
+};
+
+} // namespace
+
+Notes Machine::Read() const
+{
+    Connected c(m_dir.path());
+    Notes notes;
+    if (!c.ok)
+        return notes;
+    TNotesRepository repo(c.dm);
+    for (const auto &d : repo.AllDays())
+        notes[d.key] = {d.rtf, d.plain};
+    return notes;
+}
+
+void Machine::Write(const QString &key, const Note &note) const
+{
+    Connected c(m_dir.path());
+    TNotesRepository repo(c.dm);
+    repo.WriteDays({{key, note.rtf, note.plain}}, true);
+}
+
+Note MakeNote(const QString &text, const QColor &firstLine)
+{
+    TNoteDocument doc;
+    QTextCursor c(&doc);
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            c.insertBlock();
+        QTextCharFormat f;
+        if (i == 0 && firstLine.isValid())
+            f.setForeground(firstLine);
+        c.insertText(lines[i], f);
+    }
+    return {doc.RtfContent(), doc.PlainText()};
+}
+
+int Http(const QByteArray &method, const QUrl &url, const QByteArray &body, const QByteArray &user,
+         const QByteArray &password, QByteArray *answer, const QByteArray &depth)
+{
+    QNetworkAccessManager nam;
+    QNetworkRequest req(url);
+    if (!user.isEmpty())
+        req.setRawHeader("Authorization", "Basic " + (user + ':' + password).toBase64());
+    if (!depth.isEmpty())
+        req.setRawHeader("Depth", depth);
+    req.setRawHeader("Content-Type", method == "PUT" ? "text/calendar; charset=utf-8" : "application/xml");
+    QNetworkReply *reply = nam.sendCustomRequest(req, method, body);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(20000, &loop, &QEventLoop::quit);
+    loop.exec();
+    if (answer)
+        *answer = reply->readAll();
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    delete reply;
+    return status;
+}
+
+} // namespace synctest
