@@ -47,9 +47,12 @@ icaltimetype UtcTime(const QDateTime &when)
     return t;
 }
 
+// libical writes no year beyond 3000: a day it could not write back is no day.
+constexpr int LastYear = 3000;
+
 QDate DateOf(const icaltimetype &t)
 {
-    if (icaltime_is_null_time(t))
+    if (icaltime_is_null_time(t) || t.year < 1 || t.year > LastYear)
         return {};
     return QDate(t.year, t.month, t.day);
 }
@@ -126,7 +129,7 @@ QByteArray Write(const Entry &entry)
     const QDateTime modified = entry.lastModified.isValid() ? entry.lastModified : QDateTime::currentDateTimeUtc();
     icalcomponent_add_property(j, icalproperty_new_dtstamp(UtcTime(modified)));
     icalcomponent_add_property(j, icalproperty_new_lastmodified(UtcTime(modified)));
-    if (entry.date.isValid()) {
+    if (entry.date.isValid() && entry.date.year() >= 1 && entry.date.year() <= LastYear) {
         icaltimetype day = icaltime_null_date();
         day.year = entry.date.year();
         day.month = entry.date.month();
