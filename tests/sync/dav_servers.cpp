@@ -191,11 +191,17 @@ RunResult Machine::Sync(const QByteArray &password, int timeoutMs) const
 namespace {
 
 struct Connected {
+    // The folder is named for the connection only: a window under test keeps its own.
     explicit Connected(const QString &folder)
     {
+        const QByteArray before = qgetenv("TAVI_HOME");
+        const bool had = qEnvironmentVariableIsSet("TAVI_HOME");
         qputenv("TAVI_HOME", folder.toUtf8());
         ok = dm.ConnectDatabase();
-        qunsetenv("TAVI_HOME");
+        if (had)
+            qputenv("TAVI_HOME", before);
+        else
+            qunsetenv("TAVI_HOME");
     }
     TDM dm;
     bool ok = false;
