@@ -27,6 +27,7 @@
 #include "YearlyDatesMain.h"
 #include "loginLock.h"
 #include "uDM.h"
+#include "SyncMain.h"
 #include "uGlobal.h"
 #include "uInfoFrm.h"
 #include "uPicSel.h"
@@ -353,6 +354,8 @@ void TMainFrm::FormCreate()
         m_unlocked = false;
         return;
     }
+    // Only an unlocked program syncs: the notes go nowhere before the password.
+    new TSyncMain({this, m_actions, lblStatus, m_week.get(), redt});
 
     const tdt::TDateTime now = platform::Now();
     lblDateTime->setText(TodayLabel(now));

@@ -1,6 +1,7 @@
 #include "ProgramFolder.h"
 #include "uDM.h"
 
+#include "DatabaseOpen.h"
 #include "SqliteStatement.h"
 
 #include <QFileInfo>
@@ -149,17 +150,27 @@ void TDM::DataModuleCreate()
 
 bool TDM::ConnectDatabase()
 {
+    const bool ok = OpenDatabaseQuietly(*this);
+    if (!ok && DMMessageSink)
+        DMMessageSink(QString::fromUtf8(ConnectFailedText));
+    return ok;
+}
+
+bool OpenDatabaseQuietly(TDM &dm)
+{
+    auto &qryData = dm.qryData;
+    auto &AdoCon = dm.AdoCon;
     qryData.Close();
     AdoCon.reset();
 
-    const QString path = DatabasePath();
+    const QString path = dm.DatabasePath();
     bool ok = false;
     // Never create the file: a missing database is an error, not a fresh start.
     if (QFileInfo(path).isFile()) {
         sqlite3 *db = nullptr;
         const QByteArray name = path.toUtf8();
         if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
-            sqlite3_busy_timeout(db, BusyTimeoutMs);
+            sqlite3_busy_timeout(db, TDM::BusyTimeoutMs);
             sqlite3_extended_result_codes(db, 1);
             // Reading the table's columns proves the file is a database of ours and
             // that no other writer holds it; it writes nothing.
@@ -179,8 +190,6 @@ bool TDM::ConnectDatabase()
         else
             sqlite3_close_v2(db);
     }
-    if (!ok && DMMessageSink)
-        DMMessageSink(QString::fromUtf8(ConnectFailedText));
     return ok;
 }
 

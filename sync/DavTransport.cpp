@@ -6,6 +6,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
+#include <QTimer>
 
 #include <memory>
 
@@ -38,6 +39,16 @@ std::vector<THttpResponse> TQtTransport::Send(const std::vector<THttpRequest> &r
 
     startNext = [&] {
         const size_t i = next++;
+        if (Cancel && *Cancel) {
+            answers[i].failure = THttpResponse::Failure::NoAnswer;
+            answers[i].error = QStringLiteral("cancelled");
+            ++done;
+            if (next < requests.size())
+                startNext();
+            else if (done == requests.size())
+                loop.quit();
+            return;
+        }
         const THttpRequest &r = requests[i];
         QNetworkRequest req(r.url);
         req.setTransferTimeout(TimeoutMs);
@@ -109,6 +120,15 @@ std::vector<THttpResponse> TQtTransport::Send(const std::vector<THttpRequest> &r
                 loop.quit();
         });
     };
+    QTimer watch;
+    if (Cancel) {
+        QObject::connect(&watch, &QTimer::timeout, &nam, [this, &nam] {
+            if (*Cancel)
+                for (QNetworkReply *r : nam.findChildren<QNetworkReply *>())
+                    r->abort();
+        });
+        watch.start(50);
+    }
     const size_t first = std::min<size_t>(requests.size(), size_t(std::max(1, MaxInFlight)));
     for (size_t i = 0; i < first; ++i)
         startNext();

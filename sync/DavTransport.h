@@ -7,6 +7,8 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
+#include <memory>
 #include <vector>
 
 struct THttpRequest {
@@ -48,6 +50,8 @@ public:
     qint64 MaxBody = 16LL * 1024 * 1024;
     int TimeoutMs = 30000;   // without a byte moving
     int MaxInFlight = 6;
+    // Set from another thread: every request under way is given up at once (the program is ending).
+    std::shared_ptr<std::atomic_bool> Cancel;
 
 private:
     QByteArray m_authorization;

@@ -179,6 +179,7 @@ bool TNoteSync::Run()
 {
     Summary = TSyncSummary();
     ChangedKeys.clear();
+    DeferredNotes.clear();
     ErrorText.clear();
     Error = TCalDavClient::Error();
     if (!TCalDavClient::SafeAddress(Address, PlainHttpAllowed))
@@ -424,7 +425,15 @@ TNoteSync::Pass TNoteSync::runOnce()
         if (reread[i].result == TNotesRepository::ReadResult::Unread || reread[i].content != before.rtf)
             stale.insert(guardKeys[i]);
     }
+    bool holdToken = false;
     for (Plan &p : plans) {
+        if (p.writeHere && Deferred.contains(p.key)) {
+            DeferredNotes[p.key] = {p.before.rtf, p.result.rtf, p.result.plain};
+            holdToken = true;
+            p.writeHere = p.send = p.remove = p.forget = false;
+            p.serverEtag.clear();
+            continue;
+        }
         if (stale.contains(p.key)) {
             again = true;
             p.writeHere = p.send = p.remove = p.forget = false;
@@ -479,12 +488,12 @@ TNoteSync::Pass TNoteSync::runOnce()
         }
     }
     // A journal of another program counts as taken in once its day was written here.
-    if (stale.isEmpty())
+    if (stale.isEmpty() && !holdToken)
         for (const auto &[href, etag] : foreignSeen)
             state.foreign[href] = etag;
     // The token moves on only when everything it covers is settled here.
     const bool broken = dav.LastError().kind != TCalDavClient::Error::Kind::None;
-    if (!again && !broken)
+    if (!again && !broken && !holdToken)
         state.token = changes->token;
     if (!state.Save(m_statePath))
         return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;

@@ -7,9 +7,12 @@
 #include "DayJournal.h"
 
 #include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+
+#include <map>
 
 class TNotesRepository;
 class TDavTransport;
@@ -28,6 +31,17 @@ public:
     QUrl Address;
     bool PlainHttpAllowed = false;
     QString Machine;  // names this machine in the other side's separator line
+
+    // Days a window shows: the sync never writes them here. What it would have written is
+    // handed back in DeferredNotes, for the window to take in when the day is still as it
+    // was read (then the next sync settles it); the server keeps it till then.
+    QSet<QString> Deferred;
+    struct DeferredDay {
+        QByteArray beforeRtf; // the note here when the sync read it
+        QByteArray rtf;
+        QString plain;
+    };
+    std::map<QString, DeferredDay> DeferredNotes;
 
     // True when both sides hold the same notes now (as far as they were not changed meanwhile).
     bool Run();
