@@ -86,6 +86,14 @@ void TChnCalendarModel::UpdateWorkdaysNote(int year)
         m_workdaysNote.clear();
 }
 
+std::vector<TLinePart> TChnCalendarModel::SelectedParts() const
+{
+    std::vector<TLinePart> parts = m_lineParts;
+    // The note is the first to go when the line is short.
+    parts.push_back({m_workdaysNote, "  ", 1, false});
+    return parts;
+}
+
 void TChnCalendarModel::SetWorkdays(const TCnWorkdays *table)
 {
     m_workdays = table;
@@ -145,20 +153,20 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
     m_cells[CellStemBranch - 1].Text = m_chnCal.YearStemBranch;
     m_cells[CellAnimal - 1].Text = m_chnCal.AnimalText + "年";
 
+    m_lineParts.clear();
     if (ymd.year < 1949) {
         m_selectedEra = m_chnCal.EraText;
-        m_selectedLine = m_chnCal.EraText + " 农历" + m_cnDate;
+        // A long era gives way first, cut short, and goes after the workdays note.
+        m_lineParts.push_back({m_chnCal.EraText, "", 2, true});
     } else {
         char buf[40]; // room for any int, as the compiler counts
         std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
         m_selectedEra.clear();
-        m_selectedLine = std::string(buf) + " 农历" + m_cnDate;
+        m_lineParts.push_back({buf, "", 0, false});
     }
-    if (OwnDateText) {
-        const std::string own = OwnDateText(ymd.year, ymd.month, ymd.day, false);
-        if (!own.empty())
-            m_selectedLine += " " + own;
-    }
+    m_lineParts.push_back({"农历" + m_cnDate, " ", 0, false});
+    if (OwnDateText)
+        m_lineParts.push_back({OwnDateText(ymd.year, ymd.month, ymd.day, false), " ", 0, false});
     UpdateWorkdaysNote(ymd.year);
     if (View)
         View->TitleChanged();

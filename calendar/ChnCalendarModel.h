@@ -5,6 +5,7 @@
 // Plain C++: tests drive it directly.
 #include "ChnCalendarUse.h"
 #include "CnWorkdays.h"
+#include "LinePart.h"
 #include "TDateTime.h"
 
 #include <array>
@@ -125,7 +126,11 @@ public:
     // Title texts: the year and month numbers and the selected-date line.
     const std::string &YearText() const { return m_yearText; }
     const std::string &MonthText() const { return m_monthText; }
-    const std::string &SelectedLine() const { return m_selectedLine; }
+    // The selected-date line as its fields, in order, each with its drop order; the
+    // control fits them to its room.
+    std::vector<TLinePart> SelectedParts() const;
+    // The whole line, every field with its gap.
+    std::string SelectedLine() const { return JoinLineParts(SelectedParts()); }
     // The era the selected-date line begins with ("" from 1949 on): it may be shortened on screen.
     const std::string &SelectedEra() const { return m_selectedEra; }
     // "2027年放假安排未收录" when the shown year lies after the last year of the table of days
@@ -169,7 +174,9 @@ private:
     tdt::TDateTime m_dateTime = 0;
     bool m_monthShown = false;
     std::string m_cnDate, m_cnMonth, m_cnDay;
-    std::string m_yearText, m_monthText, m_selectedLine, m_selectedEra, m_workdaysNote;
+    std::string m_yearText, m_monthText, m_selectedEra, m_workdaysNote;
+    // The line's fields but the workdays note, which follows the table.
+    std::vector<TLinePart> m_lineParts;
     std::array<TcnDateInf, CellCount> m_cells{};
     std::array<std::string, LastDayCell> m_ownDates{};
     std::array<std::string, 6> m_weekNumbers{};

@@ -536,17 +536,12 @@ void TChnCalendar::TitleChanged()
 
 void TChnCalendar::ShowSelectedLine()
 {
-    const QString line = Utf8(m_model.SelectedLine());
-    const QString era = Utf8(m_model.SelectedEra());
-    const bool withEra = !era.isEmpty() && line.startsWith(era);
-    const QString lead = withEra ? era : QString();
-    const QString rest = line.mid(lead.size());
-    const QString note = Utf8(m_model.WorkdaysNote());
+    const std::vector<TLinePart> parts = m_model.SelectedParts();
     // The line keeps off the frame on the right as it does on the left.
     const int room = width() - m_lblSelected->x() - SelectedLineMargin;
-    const TInfoLine fit = FitInfoLine(m_lblSelected->fontMetrics(), room, lead, rest, note);
+    const TInfoLine fit = FitInfoLine(m_lblSelected->fontMetrics(), room, parts);
     m_lblSelected->setText(fit.Text);
-    m_lblSelected->setToolTip(fit.Shortened ? WholeInfoLine(lead, rest, note) : QString());
+    m_lblSelected->setToolTip(fit.Shortened ? WholeInfoLine(parts) : QString());
     FitLabel(m_lblSelected);
     // The label's own measure may add a pixel of overhang the text does not need.
     if (m_lblSelected->width() > room)

@@ -2,43 +2,68 @@
 
 #include <QFontMetrics>
 
+#include <set>
+
 namespace {
 
-const QString kNoteGap = QStringLiteral("  ");
-
-// The era shortened to what `room` leaves, or empty when not even the ellipsis fits.
-QString ElidedEra(const QFontMetrics &fm, const QString &era, int room)
+// The kept fields that have a text, joined; `cut` stands in for field `cutAt`.
+QString Join(const std::vector<TLinePart> &parts, const std::vector<bool> &kept, size_t cutAt = size_t(-1),
+             const QString &cut = QString())
 {
-    if (room <= 0)
-        return {};
-    const QString e = fm.elidedText(era, Qt::ElideRight, room);
-    return fm.horizontalAdvance(e) <= room ? e : QString();
+    QString line;
+    bool first = true;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        if (!kept[i] || (i != cutAt && parts[i].Text.empty()))
+            continue;
+        if (!first)
+            line += QString::fromStdString(parts[i].Gap);
+        line += i == cutAt ? cut : QString::fromStdString(parts[i].Text);
+        first = false;
+    }
+    return line;
 }
 
 } // namespace
 
-QString WholeInfoLine(const QString &era, const QString &rest, const QString &note)
+QString WholeInfoLine(const std::vector<TLinePart> &parts)
 {
-    return note.isEmpty() ? era + rest : era + rest + kNoteGap + note;
+    return Join(parts, std::vector<bool>(parts.size(), true));
 }
 
-TInfoLine FitInfoLine(const QFontMetrics &fm, int width, const QString &era, const QString &rest, const QString &note)
+TInfoLine FitInfoLine(const QFontMetrics &fm, int width, const std::vector<TLinePart> &parts)
 {
-    const QString whole = WholeInfoLine(era, rest, note);
+    std::vector<bool> kept(parts.size(), true);
+    const QString whole = Join(parts, kept);
     if (fm.horizontalAdvance(whole) <= width)
         return {whole, false};
-    const QString tail = note.isEmpty() ? rest : rest + kNoteGap + note;
-    if (!era.isEmpty()) {
-        for (const QString &after : {tail, rest}) {
-            const QString e = ElidedEra(fm, era, width - fm.horizontalAdvance(after));
-            if (!e.isEmpty())
-                return {e + after, true};
+
+    std::set<int> orders;
+    for (const TLinePart &p : parts)
+        if (p.DropOrder > 0)
+            orders.insert(p.DropOrder);
+    auto next = orders.begin();
+    for (;;) {
+        const QString line = Join(parts, kept);
+        if (fm.horizontalAdvance(line) <= width)
+            return {line, true};
+        for (size_t i = 0; i < parts.size(); ++i) {
+            if (!kept[i] || !parts[i].Shortens)
+                continue;
+            const int room = width - fm.horizontalAdvance(Join(parts, kept, i, QString()));
+            if (room <= 0)
+                continue;
+            const QString cut = fm.elidedText(QString::fromStdString(parts[i].Text), Qt::ElideRight, room);
+            const QString shortened = Join(parts, kept, i, cut);
+            if (!cut.isEmpty() && fm.horizontalAdvance(shortened) <= width)
+                return {shortened, true};
         }
+        if (next == orders.end())
+            break;
+        for (size_t i = 0; i < parts.size(); ++i)
+            if (parts[i].DropOrder == *next)
+                kept[i] = false;
+        ++next;
     }
-    // Without the era the line starts at the dates.
-    const QString dates = era.isEmpty() ? rest : rest.trimmed();
-    if (fm.horizontalAdvance(dates) <= width)
-        return {dates, true};
-    // Not even the dates fit: a control far below its usual size.
-    return {fm.elidedText(dates, Qt::ElideRight, width), true};
+    // Not even the fields that always show fit: a control far below its usual size.
+    return {fm.elidedText(Join(parts, kept), Qt::ElideRight, width), true};
 }

@@ -1,8 +1,13 @@
 #pragma once
-// The selected-date line fitted to its room: the dates always show; a long era gives way
-// first, shortened with an ellipsis; a note after the dates is left out before the era
-// shrinks to nothing. Qt Gui only.
+// The selected-date line fitted to its room: fields are left out in their drop order, and
+// a field that shortens is first cut with an ellipsis as far as the room asks; the fields
+// that are never left out show last, cut at the end only on a control far below its size.
+// Qt Gui only.
+#include "LinePart.h"
+
 #include <QString>
+
+#include <vector>
 
 class QFontMetrics;
 
@@ -11,8 +16,5 @@ struct TInfoLine {
     bool Shortened = false; // Text is not the whole line
 };
 
-// The whole line: era + rest, then the note after two blanks when there is one.
-QString WholeInfoLine(const QString &era, const QString &rest, const QString &note);
-// `rest` is the line after the era (the civil or lunar date and what follows them).
-TInfoLine FitInfoLine(const QFontMetrics &metrics, int width, const QString &era, const QString &rest,
-                      const QString &note);
+QString WholeInfoLine(const std::vector<TLinePart> &parts);
+TInfoLine FitInfoLine(const QFontMetrics &metrics, int width, const std::vector<TLinePart> &parts);

@@ -51,12 +51,7 @@ protected:
     }
     QLabel *Line() const { return cal->SelectedDateLine(); }
     int Room() const { return cal->width() - Line()->x() - TChnCalendar::SelectedLineMargin; }
-    QString WholeLine() const
-    {
-        const QString line = QString::fromStdString(cal->Model().SelectedLine());
-        const QString note = QString::fromStdString(cal->Model().WorkdaysNote());
-        return note.isEmpty() ? line : line + QStringLiteral("  ") + note;
-    }
+    QString WholeLine() const { return QString::fromStdString(cal->Model().SelectedLine()); }
     QString LunarDate() const { return QStringLiteral("农历") + cal->CnDate(); }
     // What every shown date must hold to.
     void ExpectFits(const char *what)
@@ -186,31 +181,35 @@ TEST_F(InfoLine, YearsAfterTheTableAreNoted)
     EXPECT_EQ(Line()->toolTip(), WholeLine());
 }
 
-// The fitting on its own, against the control's font.
+// The fitting on its own, against the control's font: fields go in their drop order, a
+// field that shortens is cut before anything of its order goes.
 TEST(FitInfoLine, GivesWayInOrder)
 {
     TChnCalendar cal;
     const QFontMetrics fm = cal.SelectedDateLine()->fontMetrics();
-    const QString era = QStringLiteral("[元]仁宗 孛儿只斤·爱育黎拔力八达 延祐7年");
+    const TLinePart era{"[元]仁宗 孛儿只斤·爱育黎拔力八达 延祐7年", "", 2, true};
+    const TLinePart date{"农历二月初六", " ", 0, false};
+    const TLinePart own{"阿宝 6 岁生日", " ", 3, false};
+    const TLinePart note{"1320年放假安排未收录", "  ", 1, false};
     const QString rest = QStringLiteral(" 农历二月初六");
-    const QString note = QStringLiteral("1320年放假安排未收录");
-    const int w = fm.horizontalAdvance(era + rest + QStringLiteral("  ") + note);
+    const int w = fm.horizontalAdvance(WholeInfoLine({era, date, note}));
     const int restW = fm.horizontalAdvance(rest);
     const struct {
         int width;
-        QString era, note;
+        std::vector<TLinePart> parts;
         bool shortened;
         QString endsWith;
     } cases[] = {
-        {w, era, note, false, note},
-        {w - 1, era, note, true, note},         // the era shrinks first
-        {restW + 20, era, note, true, rest},    // then the note goes
-        {restW + 2, era, note, true, QStringLiteral("农历二月初六")}, // then the era
-        {restW + 20, QString(), note, true, rest},
-        {restW / 2, QString(), QString(), true, kEllipsis},
+        {w, {era, date, note}, false, QString::fromStdString(note.Text)},
+        {w - 1, {era, date, note}, true, QString::fromStdString(note.Text)},  // the era shrinks first
+        {restW + 20, {era, date, note}, true, rest},                          // then the note goes
+        {restW + 2, {era, date, note}, true, QStringLiteral("农历二月初六")}, // then the era
+        {restW + 20, {date, note}, true, QStringLiteral("农历二月初六")},
+        {restW + 20, {date, own, note}, true, QStringLiteral("农历二月初六")}, // a later order goes too
+        {restW / 2, {date}, true, kEllipsis},
     };
     for (const auto &c : cases) {
-        const TInfoLine fit = FitInfoLine(fm, c.width, c.era, rest, c.note);
+        const TInfoLine fit = FitInfoLine(fm, c.width, c.parts);
         SCOPED_TRACE(fit.Text.toStdString());
         EXPECT_EQ(fit.Shortened, c.shortened);
         EXPECT_TRUE(fit.Text.endsWith(c.endsWith));
