@@ -77,6 +77,24 @@ TWorkdayMark TChnCalendarModel::WorkdayOf(int y, int m, int d) const
     return m_workdays ? m_workdays->MarkOf(y, m, d) : TWorkdayMark::None;
 }
 
+namespace {
+
+// The animal of the year line follows the stem-branch shown beside it: between the start of
+// spring and the lunar new year the stem-branch has turned and the lunar year has not, and a
+// horse year's stem-branch beside a snake reads as a plain mistake.
+std::string AnimalOfStemBranch(const std::string &stemBranch, const std::string &fallback)
+{
+    static const char *const branches[12][2] = {{"子", "鼠"}, {"丑", "牛"}, {"寅", "虎"}, {"卯", "兔"},
+                                                {"辰", "龙"}, {"巳", "蛇"}, {"午", "马"}, {"未", "羊"},
+                                                {"申", "猴"}, {"酉", "鸡"}, {"戌", "狗"}, {"亥", "猪"}};
+    for (const auto &b : branches)
+        if (stemBranch.size() > std::string(b[0]).size() && stemBranch.ends_with(b[0]))
+            return b[1];
+    return fallback;
+}
+
+} // namespace
+
 void TChnCalendarModel::UpdateWorkdaysNote(int year)
 {
     // Years before the table are history; only the years still to be announced want the note.
@@ -151,7 +169,7 @@ void TChnCalendarModel::Rebuild(tdt::TDateTime x)
     for (int k = CellConstellation; k <= CellAnimal; ++k)
         m_cells[k - 1].InUse = true;
     m_cells[CellStemBranch - 1].Text = m_chnCal.YearStemBranch;
-    m_cells[CellAnimal - 1].Text = m_chnCal.AnimalText + "年";
+    m_cells[CellAnimal - 1].Text = AnimalOfStemBranch(m_chnCal.YearStemBranch, m_chnCal.AnimalText) + "年";
 
     m_lineParts.clear();
     if (ymd.year < 1949) {

@@ -118,3 +118,23 @@ TEST_F(RealMonth, YearLimitsWithTheRealEngine)
     EXPECT_TRUE(model.Cell(GridWeekday(1, 1, 1)).InUse);
     EXPECT_FALSE(model.CnDate().empty());
 }
+
+TEST_F(RealMonth, TheYearsAnimalFollowsTheStemBranchShownBesideIt)
+{
+    const struct {
+        YMD day;
+        const char *stemBranch, *animal;
+    } cases[] = {
+        {{2026, 2, 3}, "乙巳", "蛇年"},                                  // before the start of spring
+        {{2026, 2, 10}, "丙午", "马年"},                                 // after it, before the lunar new year
+        {{2026, 2, 16}, "丙午", "马年"},                                 // the lunar year's last day
+        {{2026, 2, 17}, "丙午", "马年"},                                 // the lunar new year
+        {{2025, 1, 20}, "甲辰", "龙年"}, {{2025, 2, 3}, "乙巳", "蛇年"}, // the start of spring
+    };
+    for (const auto &c : cases) {
+        model.SetDateTime(EncodeDate(c.day.year, c.day.month, c.day.day));
+        SCOPED_TRACE(std::to_string(c.day.month) + "/" + std::to_string(c.day.day));
+        EXPECT_EQ(model.Cell(TChnCalendarModel::CellStemBranch).Text, c.stemBranch);
+        EXPECT_EQ(model.Cell(TChnCalendarModel::CellAnimal).Text, c.animal);
+    }
+}
