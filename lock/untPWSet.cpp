@@ -113,6 +113,9 @@ void TpwsetFrm::FormShow()
     const settings::Lines file = loginfile::Read();
     QString state;
     const settings::Status s = file.text(2, state);
+    // No file yet means no password, as at start-up: nothing to tick, nothing to report.
+    if (s == settings::Status::NoFile)
+        return;
     if (s != settings::Status::Ok) {
         dialogs::ShowError(settings::Describe(s, loginfile::Path(), 2), this);
         return;

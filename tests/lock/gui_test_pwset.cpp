@@ -127,16 +127,24 @@ TEST_P(PwsetBadFileTest, ShowsTheReadErrorAndOpensWithTheBoxAsItWas)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, PwsetBadFileTest,
-    ::testing::Values(BadFileCase{"Missing", [](LockTest &) {}},
-                      BadFileCase{"TwoLines",
+    ::testing::Values(BadFileCase{"TwoLines",
                                   [](LockTest &t) { static_cast<PwsetBadFileTest &>(t).writeFixture("two_lines.db"); }},
                       BadFileCase{"Directory", [](LockTest &) { QDir().mkpath(loginfile::Path()); }}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(PwsetTest, AMissingFileMeansNoPasswordAsAtStartUp)
+{
+    ASSERT_FALSE(QFileInfo::exists(loginfile::Path()));
+    open();
+    EXPECT_TRUE(dialogs::TakeShown().empty());
+    EXPECT_TRUE(frm->isVisible());
+    EXPECT_FALSE(frm->chkStartPW->isChecked());
+}
+
 TEST_F(PwsetTest, ApplyAfterAMissingFileCreatesIt)
 {
     open();
-    dialogs::TakeShown();
+    EXPECT_TRUE(dialogs::TakeShown().empty());
     frm->chkStartPW->setChecked(true);
     fill("new", "new");
     apply();
