@@ -51,3 +51,22 @@ void Load(QWidget &window, QSize minimum, TFormSizeState &s, QString &monthCapti
 }
 
 } // namespace formsizememory
+
+namespace formsizememory {
+
+bool PlatformKnowsPlaces(const QString &platformName)
+{
+    return !platformName.startsWith(QLatin1String("wayland"));
+}
+
+void Remember(const QWidget &window, TFormSizeState &s)
+{
+    s.SavedWidth = window.width();
+    s.SavedHeight = window.height();
+    if (!PlatformKnowsPlaces(QGuiApplication::platformName()))
+        return;
+    s.SavedLeft = window.x();
+    s.SavedTop = window.y();
+}
+
+} // namespace formsizememory

@@ -16,4 +16,11 @@ namespace formsizememory {
 // read or written goes to the error display.
 void Load(QWidget &window, QSize minimum, TFormSizeState &state, QString &monthCaption, int &monthPosition);
 
+// Takes the window's size and place into `state`. Where the platform does not tell a
+// window's place (Wayland says 0,0 for every window), the last real place stays, so that a
+// later session that can place windows opens it where it was.
+void Remember(const QWidget &window, TFormSizeState &state);
+// Whether `platformName` (Qt's platform plugin) reports the places of top-level windows.
+bool PlatformKnowsPlaces(const QString &platformName);
+
 } // namespace formsizememory

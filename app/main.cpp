@@ -9,11 +9,13 @@
 #include "QtTranslations.h"
 #include "SingleInstance.h"
 #include "SyncCommand.h"
+#include "WallpaperApply.h"
 #include "WindowFront.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -24,6 +26,29 @@ bool AskedFor(int argc, char **argv, const char *option)
         if (std::strcmp(argv[i], option) == 0)
             return true;
     return false;
+}
+
+void tell(const QString &text) { std::fputs((text + QLatin1Char('\n')).toUtf8().constData(), stderr); }
+
+// 0 only when the desktop confirmed the change.
+int ApplyWallpaperAndTell(TMainFrm &frm)
+{
+    if (!frm.Unlocked()) {
+        tell(QStringLiteral("未输入正确的启动密码，壁纸没有更换。"));
+        return 1;
+    }
+    switch (frm.ApplyWallpaperUnshown()) {
+    case ApplyResult::Applied:
+        return 0;
+    case ApplyResult::NotSet:
+        tell(NotSetMessage());
+        return 1;
+    case ApplyResult::NotConfirmed:
+    case ApplyResult::Failed:
+        break;
+    }
+    tell(QStringLiteral("壁纸图片没能合成（背景图片缺失或无法读取，或图片文件夹不可写），壁纸没有更换。"));
+    return 1;
 }
 
 } // namespace
@@ -49,9 +74,24 @@ int main(int argc, char **argv)
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     platform::InstallQtTranslations(ReadOnlyDir(QStringLiteral("translations")));
 
+    // The options; Qt's own (-platform, -style ...) are taken by QApplication already.
+    QCommandLineParser options;
+    options.setApplicationDescription(QStringLiteral("Tavi周记事本：一周的记事，配有农历月历，可将本周记事设为桌面壁纸。"));
+    options.addHelpOption();
+    const QCommandLineOption applyWallpaper(
+        QStringLiteral("apply-wallpaper"),
+        QStringLiteral("把本周的记事设为桌面壁纸后退出，不显示主窗口（与“应用到桌面”相同）。桌面确认更换时退出码为 0，否则为 1。"));
+    options.addOption(applyWallpaper);
+    // Taken before any window is made (above); named here so that --help lists it.
+    options.addOption({QStringLiteral("sync"), QStringLiteral("同步一次记事后退出。")});
+    options.process(app);
+    const bool applyOnly = options.isSet(applyWallpaper);
+
     // A second start brings the running window to the front and touches nothing.
+    // A start that only sets the wallpaper reads the notes and writes none: it may run beside
+    // the program, whose lock it leaves alone.
     TSingleInstance instance(ProgramDir());
-    if (!instance.claim())
+    if (!applyOnly && !instance.claim())
         return 0;
 
     QString why;
@@ -76,6 +116,8 @@ int main(int argc, char **argv)
         return 1;
 
     TMainFrm frm;
+    if (applyOnly)
+        return ApplyWallpaperAndTell(frm);
     if (!frm.Unlocked())
         return 0;
     // The other windows are made when first opened: none is needed to show the week.

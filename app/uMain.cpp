@@ -2,6 +2,8 @@
 
 #include "ActionTable.h"
 #include "AnchorTable.h"
+#include "AutoWallpaper.h"
+#include "AutoWallpaperFile.h"
 #include "CalendarLook.h"
 #include "ChnCalendarPicker.h"
 #include "Clock.h"
@@ -47,6 +49,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTextBrowser>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QToolButton>
 #include <QWindow>
@@ -270,9 +273,13 @@ void TMainFrm::buildMenus()
     a.AddSeparator(QStringLiteral("N4"));
     command("N_ExitPrj", "退出程序", &TMainFrm::N_ExitPrjClick);
     popSysset = new QMenu(this);
+    buildAutoWallpaper();
+    N_AutoWallpaper = a.Add(QStringLiteral("N_AutoWallpaper"), QStringLiteral("自动更新壁纸"));
+    N_AutoWallpaper->setCheckable(true);
+    connect(N_AutoWallpaper, &QAction::toggled, this, &TMainFrm::N_AutoWallpaperClick);
     a.DefineMenu(QStringLiteral("popSysset"), popSysset,
-                 {"N_DataOut", "N_BgTransparent", "N_Searche", "N_ImportWorkdays", "N8", "N7", "N_help", "N_Submit",
-                  "N4", "N_ExitPrj"});
+                 {"N_DataOut", "N_BgTransparent", "N_Searche", "N_ImportWorkdays", "N_AutoWallpaper", "N8", "N7",
+                  "N_help", "N_Submit", "N4", "N_ExitPrj"});
 
     command("N1", "复制", &TMainFrm::N1Click);
     command("N2", "粘贴", &TMainFrm::N2Click);
@@ -373,6 +380,10 @@ void TMainFrm::FormCreate()
     }
     LoadPicList(false);
     LoadFormSize();
+    {
+        const QSignalBlocker quiet(N_AutoWallpaper);
+        N_AutoWallpaper->setChecked(autowallpaperfile::ReadOn());
+    }
     m_created = true;
 }
 
@@ -396,8 +407,14 @@ void TMainFrm::FormShow()
     else
         dialogs::ShowError(error, this);
     m_week->FormShown = true;
+    // A start that only sets the wallpaper reminds of nothing and refreshes nothing.
+    if (m_unshown)
+        return;
     if (yearlyDates)
         yearlyDates->StartReminders();
+    // After the first picture of the window, not before it.
+    if (N_AutoWallpaper->isChecked())
+        QTimer::singleShot(1000, autoWallpaper, [this] { autoWallpaper->setOn(true); });
 }
 
 void TMainFrm::navigateWeb(const QString &address)
@@ -441,6 +458,44 @@ void TMainFrm::chnRiliChange()
     m_week->LoadWeek(d);
     MarkSelectedDay(d);
     MarkWorkdays();
+    if (autoWallpaper)
+        autoWallpaper->weekShown();
+}
+
+void TMainFrm::buildAutoWallpaper()
+{
+    auto mondayOfToday = [] {
+        const tdt::TDateTime now = platform::Now();
+        return qint64(tdt::DayNumber(now) - (tdt::DayOfTheWeek(now) - 1));
+    };
+    TAutoWallpaper::Host host;
+    host.refresh = [this] { return ApplyWeekToDesktop(this, pnlRight, ApplyMode::Refresh); };
+    host.showsCurrentWeek = [mondayOfToday] {
+        return !WeekConList.empty() && qint64(tdt::DayNumber(WeekConList[0].DayDate)) == mondayOfToday();
+    };
+    host.editing = [this] { return FocusedBox() != nullptr; };
+    host.showCurrentWeek = [this] { chnRili->setDateTime(platform::Now()); };
+    host.tell = [this](ApplyResult r) {
+        if (r == ApplyResult::NotSet)
+            ShowNotSetMessage(this);
+        else
+            dialogs::ShowMessage(QStringLiteral("自动更新壁纸没有成功：壁纸图片没能合成。"), this);
+    };
+    host.mondayOfToday = mondayOfToday;
+    autoWallpaper = new TAutoWallpaper(std::move(host), this);
+    // Only the user's own edits count: a week loaded into the boxes changes them too.
+    for (TNoteBox *box : redt)
+        connect(box, &TNoteBox::changed, this, [this, box] {
+            if (box->hasFocus())
+                autoWallpaper->noteEdited();
+        });
+}
+
+void TMainFrm::N_AutoWallpaperClick(bool on)
+{
+    if (on != autoWallpaper->isOn() && !autowallpaperfile::WriteOn(on))
+        dialogs::ShowError(QStringLiteral("无法写入文件 configAutoBg.ini"), this);
+    autoWallpaper->setOn(on);
 }
 
 void TMainFrm::MarkWorkdays()
@@ -510,7 +565,20 @@ void TMainFrm::N_BgTransparentClick() { ::N_BgTransparentClick(this, boxes()); }
 
 void TMainFrm::N_SearcheClick() { ::N_SearcheClick(this); }
 
-void TMainFrm::imgAppToDeskClick() { ApplyWeekToDesktop(this, pnlRight); }
+ApplyResult TMainFrm::ApplyWallpaperUnshown()
+{
+    m_unshown = true;
+    setAttribute(Qt::WA_DontShowOnScreen);
+    show();
+    AskBeforeApply = false;
+    return ApplyWeekToDesktop(this, pnlRight);
+}
+
+void TMainFrm::imgAppToDeskClick()
+{
+    if (ApplyWeekToDesktop(this, pnlRight) == ApplyResult::NotSet)
+        ShowNotSetMessage(this);
+}
 
 QList<QTextEdit *> TMainFrm::boxes() const
 {
@@ -568,10 +636,7 @@ void TMainFrm::img_close_highlightClick()
 {
     if (!m_quitGuard->MayQuit())
         return;
-    sizeState.SavedWidth = width();
-    sizeState.SavedHeight = height();
-    sizeState.SavedLeft = x();
-    sizeState.SavedTop = y();
+    formsizememory::Remember(*this, sizeState);
     if (!SaveFormSize()) {
         dialogs::ShowError(QStringLiteral("无法写入文件 FormSize.ini"), this);
         return;

@@ -10,6 +10,8 @@
 #include <functional>
 #include <memory>
 
+enum class ApplyResult;
+class QAction;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -18,6 +20,7 @@ class QTextEdit;
 class QToolButton;
 class TActionTable;
 class TAnchorTable;
+class TAutoWallpaper;
 class TChnCalendar;
 class TEditCommands;
 class TImage;
@@ -66,8 +69,13 @@ public:
     void N_BgTransparentClick();
     void N_DataOutClick();
     void N_SearcheClick();
+    // "自动更新壁纸": stored at once; on refreshes the wallpaper now and from then on.
+    void N_AutoWallpaperClick(bool on);
     // The wallpaper button.
     void imgAppToDeskClick();
+    // The same apply without the window on screen and without the question, for a start
+    // that only sets the wallpaper; the window is laid out but never shown.
+    ApplyResult ApplyWallpaperUnshown();
 
     // Editing commands on the focused note box.
     void N1Click();
@@ -115,6 +123,8 @@ public:
     QToolButton *btnGou = nullptr, *btnX = nullptr;
     TPictureButton *img_close = nullptr, *img_mini = nullptr;
     TYearlyDatesMain *yearlyDates = nullptr;
+    QAction *N_AutoWallpaper = nullptr;
+    TAutoWallpaper *autoWallpaper = nullptr;
 
     TWeekNotes &weekNotes() { return *m_week; }
     // Every menu command by name: the options menu "popSysset", the note boxes' menu
@@ -148,6 +158,7 @@ private:
     void buildComposition();
     void buildWeekView();
     void buildMenus();
+    void buildAutoWallpaper();
     void buildFrame();
     // The six lines of Data/FormSize.ini; the last one differs between first start and close.
     bool writeSizeFile(const QString &monthLine) const;
@@ -166,4 +177,5 @@ private:
     bool m_showDone = false;
     bool m_webPagePending = false;
     bool m_created = false;
+    bool m_unshown = false;
 };

@@ -61,12 +61,28 @@ QList<Shown> TakeShown()
     return out;
 }
 
+namespace {
+// A dialog without an owner opens wherever the compositor puts a new window; one with an
+// owner is its transient child and opens over it (Wayland ignores the place a program asks for).
+QWidget *owner(QWidget *parent)
+{
+    if (parent)
+        return parent;
+    if (QWidget *active = QApplication::activeWindow())
+        return active;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && !w->isMinimized() && w->windowType() != Qt::Popup && w->windowType() != Qt::ToolTip)
+            return w;
+    return nullptr;
+}
+} // namespace
+
 void ShowMessage(const QString &text, QWidget *parent, const QString &caption)
 {
     g_shown.append({"message", text, caption.isEmpty() ? QVariant() : QVariant(caption)});
     if (g_scripted)
         return;
-    QMessageBox::information(parent, caption.isEmpty() ? appTitle() : caption, text);
+    QMessageBox::information(owner(parent), caption.isEmpty() ? appTitle() : caption, text);
 }
 
 void ShowError(const QString &text, QWidget *parent)
@@ -74,7 +90,7 @@ void ShowError(const QString &text, QWidget *parent)
     g_shown.append({"error", text, {}});
     if (g_scripted)
         return;
-    QMessageBox::critical(parent, appTitle(), text);
+    QMessageBox::critical(owner(parent), appTitle(), text);
 }
 
 int Ask(const QString &text, const QStringList &buttons, QWidget *parent)
@@ -84,7 +100,7 @@ int Ask(const QString &text, const QStringList &buttons, QWidget *parent)
         const QVariant a = nextAnswer();
         return a.isValid() ? a.toInt() : -1;
     }
-    QMessageBox box(QMessageBox::Warning, appTitle(), text, QMessageBox::NoButton, parent);
+    QMessageBox box(QMessageBox::Warning, appTitle(), text, QMessageBox::NoButton, owner(parent));
     QList<QAbstractButton *> added;
     for (const QString &caption : buttons)
         added << box.addButton(caption, added.isEmpty() ? QMessageBox::RejectRole : QMessageBox::AcceptRole);
@@ -101,7 +117,7 @@ QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &
     g_shown.append({"save", caption, dir + QLatin1Char('|') + filter});
     if (g_scripted)
         return nextAnswer().toString();
-    return QFileDialog::getSaveFileName(parent, caption, dir, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    return QFileDialog::getSaveFileName(owner(parent), caption, dir, filter, nullptr, QFileDialog::DontConfirmOverwrite);
 }
 
 QStringList GetOpenFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
@@ -109,7 +125,7 @@ QStringList GetOpenFileNames(QWidget *parent, const QString &caption, const QStr
     g_shown.append({"open", caption, filter});
     if (g_scripted)
         return nextAnswer().toStringList();
-    return QFileDialog::getOpenFileNames(parent, caption, dir, qtFilter(filter));
+    return QFileDialog::getOpenFileNames(owner(parent), caption, dir, qtFilter(filter));
 }
 
 std::optional<QColor> GetColor(const QColor &initial, QWidget *parent)
@@ -123,7 +139,7 @@ std::optional<QColor> GetColor(const QColor &initial, QWidget *parent)
         c = a.value<QColor>();
     } else {
         // A desktop's own colour chooser may fold its custom colours away.
-        c = QColorDialog::getColor(initial, parent, QString(), QColorDialog::DontUseNativeDialog);
+        c = QColorDialog::getColor(initial, owner(parent), QString(), QColorDialog::DontUseNativeDialog);
     }
     if (!c.isValid())
         return std::nullopt;
@@ -146,7 +162,7 @@ std::optional<QFont> GetFont(const QFont &initial, QWidget *parent)
         shown.setFamilies({QFontInfo(initial).family()});
     const int shownPoints = QFontInfo(shown).pointSize();
     bool ok = false;
-    QFont f = QFontDialog::getFont(&ok, shown, parent, QString(), QFontDialog::DontUseNativeDialog);
+    QFont f = QFontDialog::getFont(&ok, shown, owner(parent), QString(), QFontDialog::DontUseNativeDialog);
     if (!ok)
         return std::nullopt;
     if (f.family() == shown.family())

@@ -1,5 +1,6 @@
 #include "WindowFront.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWidget>
@@ -10,11 +11,25 @@
 
 namespace platform {
 
-void BringToFront(QWidget &window)
+QString OwnActivationToken()
 {
+    // A desktop that starts programs with startup notification on X11 names it so.
+    const QString token = qEnvironmentVariable("XDG_ACTIVATION_TOKEN");
+    return token.isEmpty() ? qEnvironmentVariable("DESKTOP_STARTUP_ID") : token;
+}
+
+void BringToFront(QWidget &window, const QString &activationToken)
+{
+    // Qt's Wayland activation takes the token from the environment, once.
+    if (!activationToken.isEmpty() && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     window.showNormal();
     window.raise();
     window.activateWindow();
+    QTimer::singleShot(300, &window, [&window] {
+        if (!window.isActiveWindow())
+            QApplication::alert(&window);
+    });
 #if TAVI_HAVE_XCB
     // Qt asks for the focus with the time of this program's last input, which the X server
     // ignores when another window has taken the focus since. The later start is the user's

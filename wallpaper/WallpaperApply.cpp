@@ -1,12 +1,16 @@
 #include "WallpaperApply.h"
 
+#include "Dialogs.h"
+#include "OpenPage.h"
 #include "PictureFiles.h"
 #include "ProgramFolder.h"
 #include "uDeskBGSet.h"
 #include "uInfoFrm.h"
 #include "uPicSel.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <QUrl>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
@@ -185,9 +189,15 @@ QString WallpaperPath()
 #endif
 }
 
-ApplyResult ApplyWeekToDesktop(QWidget *mainWindow, QWidget *weekPanel)
+namespace {
+// The background of the last apply that reached the desktop in this run.
+QString g_lastBackground;
+} // namespace
+
+ApplyResult ApplyWeekToDesktop(QWidget *mainWindow, QWidget *weekPanel, ApplyMode mode)
 {
-    if (AskBeforeApply) {
+    const bool refresh = mode == ApplyMode::Refresh;
+    if (AskBeforeApply && !refresh) {
         CreateInforFrm(mainWindow)->exec();
         // The capture must not catch the closing question window.
         if (mainWindow)
@@ -198,13 +208,33 @@ ApplyResult ApplyWeekToDesktop(QWidget *mainWindow, QWidget *weekPanel)
     }
     if (!SaveNotesPicture(weekPanel))
         return ApplyResult::Failed;
-    const QString background = ChooseBackground();
+    // A refresh with no earlier background in this run takes the list's next one, as a click does.
+    const bool again = refresh && QFileInfo::exists(g_lastBackground);
+    const QString background = again ? g_lastBackground : ChooseBackground();
     if (background.isEmpty() || !ComposeWallpaper(background))
         return ApplyResult::Failed;
+    // The picture is there for the user to set by hand: that is no silent failure.
     if (!SetWallpaper(WallpaperPath()))
-        return ApplyResult::Failed;
+        return ApplyResult::NotSet;
+    g_lastBackground = background;
+    if (again)
+        return ApplyResult::Applied;
     PicIndex = PicIndex - 1;
     if (PicIndex <= 0)
         PicIndex = int(PicBGList.size()) - 1;
     return ApplyResult::Applied;
+}
+
+QString NotSetMessage()
+{
+    return QStringLiteral("无法自动设置此桌面的壁纸。\n本周记事已合成为壁纸图片：\n%1\n请在桌面的设置中手动选用它。")
+        .arg(QDir::toNativeSeparators(WallpaperPath()));
+}
+
+QStringList NotSetButtons() { return {QStringLiteral("确定"), QStringLiteral("打开所在文件夹")}; }
+
+void ShowNotSetMessage(QWidget *parent)
+{
+    if (dialogs::Ask(NotSetMessage(), NotSetButtons(), parent) == 1)
+        platform::OpenPage(QUrl::fromLocalFile(QFileInfo(WallpaperPath()).absolutePath()).toString());
 }

@@ -5,6 +5,7 @@
 
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 
@@ -12,7 +13,16 @@ enum class ApplyResult {
     Applied,      // the desktop took the new picture
     NotConfirmed, // the question was answered with no
     Failed,       // stopped silently; files already written stay written
+    NotSet,       // the picture is composed, but the desktop has no way to take it or did not
 };
+
+// What the user is told when the desktop did not take the composed picture: that it cannot
+// be set automatically, and where the picture is.
+QString NotSetMessage();
+// The message with a button that opens the picture's folder.
+void ShowNotSetMessage(QWidget *parent);
+// The captions of its buttons, the first the default.
+QStringList NotSetButtons();
 
 // The week panel's own rendering at its current size, in device pixels, into "Content.bmp"
 // in the picture folder: 32 bits per pixel, fourth byte 0. The boxes' text is drawn without
@@ -39,7 +49,14 @@ bool ComposeWallpaper(const QString &backgroundPath, QSize desktop = DesktopPixe
 // The path handed to the desktop: the composed picture.
 QString WallpaperPath();
 
+enum class ApplyMode {
+    Click,   // the button, or a start that only sets the wallpaper
+    Refresh, // the same background again with the notes as they are now; no question
+};
+
 // The whole apply (the handler of imgAppToDesk): asks first unless that was switched off
 // (then repaints `mainWindow` and waits 100 ms), captures `weekPanel`, composes, sets the
-// wallpaper and steps PicIndex back for the next click.
-ApplyResult ApplyWeekToDesktop(QWidget *mainWindow, QWidget *weekPanel);
+// wallpaper and steps PicIndex back for the next click. A refresh lays the notes over the
+// background of the last apply of this run and leaves PicIndex alone, so the background
+// does not change each time a note does; with no apply before it, it is a click unasked.
+ApplyResult ApplyWeekToDesktop(QWidget *mainWindow, QWidget *weekPanel, ApplyMode mode = ApplyMode::Click);

@@ -3,6 +3,7 @@
 
 #include "ConfigSetBgFile.h"
 #include "Dialogs.h"
+#include "OpenPage.h"
 #include "PicListFile.h"
 #include "PictureFiles.h"
 #include "ProgramFolder.h"
@@ -14,12 +15,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+#include <QUrl>
 #include <QToolButton>
 
 namespace {
@@ -374,16 +377,39 @@ TEST_F(ApplyTest, AForwardStepStaysWhenTheApplyFails)
     EXPECT_EQ(PicIndex, 1);
 }
 
-TEST_F(ApplyTest, ARefusingDesktopFailsSilentlyWithTheFilesWritten)
+TEST_F(ApplyTest, ARefusingDesktopIsNoSuccessAndLeavesThePictureForTheUser)
 {
     backgrounds({{"A1.bmp", Qt::gray}});
     LoadPicList(false);
     AskBeforeApply = false;
     desktop->failWrite = true;
-    EXPECT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Failed);
+    EXPECT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::NotSet);
     EXPECT_EQ(desktop->events, (QStringList{"open", "close"}));
     EXPECT_TRUE(QFile::exists(PictureDir() + "Mix.bmp"));
     EXPECT_EQ(PicIndex, 0);
+}
+
+TEST_F(ApplyTest, TheUserIsToldWhereThePictureIsAndMayOpenItsFolder)
+{
+    platform::SetRecordPages(true);
+    // 0: the default button; 1: the folder; -1: the box closed.
+    for (int answer : {0, 1, -1}) {
+        dialogs::QueueAnswer(answer);
+        ShowNotSetMessage(nullptr);
+        const QList<dialogs::Shown> shown = dialogs::TakeShown();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_TRUE(shown[0].text.startsWith("无法自动设置此桌面的壁纸。")) << shown[0].text.toStdString();
+        EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(WallpaperPath())));
+        EXPECT_EQ(shown[0].detail.toStringList(), (QStringList{"确定", "打开所在文件夹"}));
+        const QStringList opened = platform::TakeOpenedPages();
+        if (answer == 1) {
+            ASSERT_EQ(opened.size(), 1);
+            EXPECT_EQ(QUrl(opened[0]).toLocalFile(), QFileInfo(WallpaperPath()).absolutePath());
+        } else {
+            EXPECT_TRUE(opened.isEmpty());
+        }
+    }
+    platform::SetRecordPages(false);
 }
 
 TEST_F(ApplyTest, UnusableListsFailWithoutHarm)
@@ -487,7 +513,7 @@ TEST_F(XvfbDesktop, ApplyWritesTheComposedPictureAndFailsSilently)
         GTEST_SKIP() << "runs under xvfb-run as the test wallpaper_xvfb_no_desktop";
     ASSERT_EQ(QGuiApplication::platformName(), "xcb");
     platform::SetWallpaperBackend(nullptr);
-    const platform::DesktopKind kind = platform::RunningDesktop();
+    const QString desktop = platform::RunningDesktop();
 
     writeSolidBmp("A1.bmp", 1024, 768, QColor(40, 80, 120));
     LoadPicList(false);
@@ -508,8 +534,8 @@ TEST_F(XvfbDesktop, ApplyWritesTheComposedPictureAndFailsSilently)
     EXPECT_TRUE(QFile::exists(PictureDir() + "Mix.Jpg"));
     EXPECT_TRUE(QFile::exists(PictureDir() + "Content.bmp"));
     EXPECT_TRUE(dialogs::TakeShown().isEmpty());
-    if (kind == platform::DesktopKind::None) {
-        EXPECT_EQ(r, ApplyResult::Failed);
+    if (desktop.isEmpty()) {
+        EXPECT_EQ(r, ApplyResult::NotSet);
         EXPECT_EQ(PicIndex, 0) << "not stepped back";
     } else {
         // A tool such as xwallpaper on this machine really takes the picture.

@@ -1,5 +1,10 @@
 // The desktop wallpaper layer: which desktop, which commands, and the order of the values.
 #include "RecordingWallpaper.h"
+#include "RootWindowWay.h"
+#include "SettingsToolWay.h"
+#include "SwaymsgWay.h"
+#include "WallpaperWay.h"
+#include "PlasmaScriptWay.h"
 
 #include <gtest/gtest.h>
 #include <QDir>
@@ -7,43 +12,7 @@
 #include <QSet>
 #include <QTemporaryDir>
 
-using platform::DesktopKind;
-
-struct DesktopCase {
-    const char *currentDesktop;
-    bool x11;
-    QStringList tools;
-    DesktopKind expected;
-};
-class ChooseDesktopCases : public ::testing::TestWithParam<DesktopCase> {};
-
-TEST_P(ChooseDesktopCases, FromTheRunningDesktopAndItsTools)
-{
-    const DesktopCase &c = GetParam();
-    const QSet<QString> tools(c.tools.begin(), c.tools.end());
-    EXPECT_EQ(platform::ChooseDesktop(QString::fromLatin1(c.currentDesktop), c.x11,
-                                      [&](const QString &t) { return tools.contains(t); }),
-              c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ChooseDesktopCases,
-    ::testing::Values(DesktopCase{"GNOME", false, {"gsettings"}, DesktopKind::Gnome},
-                      DesktopCase{"ubuntu:GNOME", true, {"gsettings", "feh"}, DesktopKind::Gnome},
-                      DesktopCase{"Budgie:GNOME", false, {"gsettings"}, DesktopKind::Gnome},
-                      DesktopCase{"Unity", false, {"gsettings"}, DesktopKind::Gnome},
-                      DesktopCase{"X-Cinnamon", false, {"gsettings"}, DesktopKind::Cinnamon},
-                      DesktopCase{"MATE", false, {"gsettings"}, DesktopKind::Mate},
-                      DesktopCase{"KDE", false, {"dbus-send"}, DesktopKind::Kde},
-                      DesktopCase{"KDE", false, {"plasma-apply-wallpaperimage"}, DesktopKind::Kde},
-                      // Plasma's desktop window covers the root window feh would draw on.
-                      DesktopCase{"KDE", true, {"feh"}, DesktopKind::Kde},
-                      DesktopCase{"XFCE", false, {"xfconf-query"}, DesktopKind::Xfce},
-                      DesktopCase{"", true, {"xwallpaper", "feh"}, DesktopKind::Xwallpaper},
-                      DesktopCase{"", true, {"feh"}, DesktopKind::Feh},
-                      DesktopCase{"", false, {"xwallpaper", "feh"}, DesktopKind::None},
-                      DesktopCase{"GNOME", false, {}, DesktopKind::None},
-                      DesktopCase{"", true, {}, DesktopKind::None}));
+using platform::SessionType;
 
 struct SessionCase {
     const char *currentDesktop;
@@ -51,61 +20,94 @@ struct SessionCase {
     bool waylandDisplay;
     bool x11Display; // XWayland names one too
     QStringList tools;
-    DesktopKind expected;
+    const char *expected; // the row of the desktop table; "" for none
+    QStringList variables = {}; // the desktops' own variables that are set
 };
-class SessionDesktopCases : public ::testing::TestWithParam<SessionCase> {};
+class ChooseDesktopCases : public ::testing::TestWithParam<SessionCase> {};
 
-TEST_P(SessionDesktopCases, NothingFallsThroughToARootWindowNobodySees)
+TEST_P(ChooseDesktopCases, NothingFallsThroughToARootWindowNobodySees)
 {
     const SessionCase &c = GetParam();
     const QSet<QString> tools(c.tools.begin(), c.tools.end());
-    const platform::SessionType session =
+    const SessionType session =
         platform::SessionFrom(QString::fromLatin1(c.sessionType), c.waylandDisplay, c.x11Display);
     EXPECT_EQ(platform::ChooseDesktop(QString::fromLatin1(c.currentDesktop), session,
-                                      [&](const QString &t) { return tools.contains(t); }),
-              c.expected);
+                                      [&](const QString &t) { return tools.contains(t); }, c.variables),
+              QString::fromLatin1(c.expected));
 }
 
 const QStringList x11Tools = {"xwallpaper", "feh"};
+const QStringList swayTools = {"swaymsg", "swaybg"};
 INSTANTIATE_TEST_SUITE_P(
-    Cases, SessionDesktopCases,
-    ::testing::Values(SessionCase{"LXQt", "x11", false, true, {"pcmanfm-qt", "xwallpaper"}, DesktopKind::Lxqt},
-                      SessionCase{"LXQt", "x11", false, true, x11Tools, DesktopKind::None},
-                      SessionCase{"XFCE", "x11", false, true, x11Tools, DesktopKind::None},
-                      SessionCase{"Deepin", "x11", false, true, x11Tools, DesktopKind::Deepin},
-                      SessionCase{"DDE", "wayland", true, false, {}, DesktopKind::Deepin},
-                      SessionCase{"UKUI", "x11", false, true, {"gsettings"}, DesktopKind::Mate},
-                      SessionCase{"Pantheon", "x11", false, true, {"gsettings"}, DesktopKind::Gnome},
-                      SessionCase{"Budgie:GNOME", "wayland", true, true, {"gsettings"}, DesktopKind::Gnome},
-                      SessionCase{"KDE", "wayland", true, true, x11Tools, DesktopKind::Kde},
-                      SessionCase{"sway", "wayland", true, true, {"swaymsg", "swaybg"}, DesktopKind::Sway},
-                      SessionCase{"sway", "wayland", true, true, x11Tools, DesktopKind::None},
-                      SessionCase{"Hyprland", "wayland", true, false, {"swaybg"}, DesktopKind::Wlroots},
-                      SessionCase{"", "wayland", false, true, x11Tools, DesktopKind::None},
-                      SessionCase{"", "", true, true, {"swaybg", "feh"}, DesktopKind::Wlroots},
-                      SessionCase{"", "tty", false, true, x11Tools, DesktopKind::Xwallpaper},
-                      SessionCase{"i3", "x11", false, true, {"feh"}, DesktopKind::Feh},
-                      SessionCase{"", "", false, false, x11Tools, DesktopKind::None}));
+    Cases, ChooseDesktopCases,
+    ::testing::Values(SessionCase{"GNOME", "", false, false, {"gsettings"}, "gnome"},
+                      SessionCase{"ubuntu:GNOME", "x11", false, true, {"gsettings", "feh"}, "gnome"},
+                      SessionCase{"Budgie:GNOME", "", false, false, {"gsettings"}, "gnome"},
+                      SessionCase{"Unity", "", false, false, {"gsettings"}, "gnome"},
+                      SessionCase{"X-Cinnamon", "", false, false, {"gsettings"}, "cinnamon"},
+                      SessionCase{"MATE", "", false, false, {"gsettings"}, "mate"},
+                      SessionCase{"KDE", "", false, false, {"plasma-apply-wallpaperimage"}, "kde"},
+                      // Plasma's desktop window covers the root window feh would draw on.
+                      SessionCase{"KDE", "x11", false, true, {"feh"}, "kde"},
+                      SessionCase{"XFCE", "", false, false, {"xfconf-query"}, "xfce"},
+                      SessionCase{"", "x11", false, true, {"xwallpaper", "feh"}, "xwallpaper"},
+                      SessionCase{"", "x11", false, true, {"feh"}, "feh"},
+                      SessionCase{"", "", false, false, {"xwallpaper", "feh"}, ""},
+                      SessionCase{"GNOME", "", false, false, {}, ""},
+                      SessionCase{"", "x11", false, true, {}, ""},
+                      SessionCase{"LXQt", "x11", false, true, {"pcmanfm-qt", "xwallpaper"}, "lxqt"},
+                      SessionCase{"LXQt", "x11", false, true, x11Tools, ""},
+                      SessionCase{"XFCE", "x11", false, true, x11Tools, ""},
+                      SessionCase{"Deepin", "x11", false, true, x11Tools, "deepin"},
+                      SessionCase{"DDE", "wayland", true, false, {}, "deepin"},
+                      SessionCase{"UKUI", "x11", false, true, {"gsettings"}, "mate"},
+                      SessionCase{"Pantheon", "x11", false, true, {"gsettings"}, "gnome"},
+                      SessionCase{"Budgie:GNOME", "wayland", true, true, {"gsettings"}, "gnome"},
+                      SessionCase{"KDE", "wayland", true, true, x11Tools, "kde"},
+                      SessionCase{"sway", "wayland", true, true, swayTools, "sway"},
+                      SessionCase{"sway", "wayland", true, true, x11Tools + QStringList{"swaybg"}, ""},
+                      // sway as Debian starts it names itself nowhere but in its socket.
+                      SessionCase{"", "wayland", true, true, swayTools, "sway", {"SWAYSOCK"}},
+                      SessionCase{"", "", true, false, swayTools, "sway", {"SWAYSOCK"}},
+                      SessionCase{"", "wayland", true, false, {"swaybg"}, "", {"SWAYSOCK"}},
+                      // A name the session gives wins over a variable left over from another one.
+                      SessionCase{"GNOME", "wayland", true, false, swayTools + QStringList{"gsettings"}, "gnome",
+                                  {"SWAYSOCK"}},
+                      SessionCase{"Hyprland", "wayland", true, false, {"swaybg"}, "hyprland-swaybg"},
+                      SessionCase{"Hyprland", "wayland", true, false, {"swww", "swaybg"}, "hyprland-swww"},
+                      SessionCase{"", "wayland", true, false, {"hyprctl", "swww", "swaybg"}, "hyprland",
+                                  {"HYPRLAND_INSTANCE_SIGNATURE"}},
+                      SessionCase{"Hyprland", "wayland", true, false, x11Tools, ""},
+                      SessionCase{"weston", "wayland", true, false, swayTools, ""},
+                      SessionCase{"", "wayland", false, true, x11Tools, ""},
+                      SessionCase{"", "", true, true, {"swaybg", "feh"}, "wayland"},
+                      SessionCase{"", "tty", false, true, x11Tools, "xwallpaper"},
+                      SessionCase{"i3", "x11", false, true, {"feh"}, "feh"},
+                      SessionCase{"", "", false, false, x11Tools, ""}));
+
+// The commands a row's settings tool runs.
+QList<QStringList> settingsCommands(const char *desktop, const QString &path, const QStringList &keys = {})
+{
+    const std::unique_ptr<platform::WallpaperWay> way = platform::WayOf(desktop);
+    const auto *tool = dynamic_cast<const platform::SettingsToolWay *>(way.get());
+    return tool ? tool->commands(path, keys) : QList<QStringList>{};
+}
 
 TEST(WallpaperCommands, GnomeBefore42HasNoDarkPictureAndThatIsNoFailure)
 {
     const QStringList before42 = {"color-shading-type", "picture-options", "picture-uri", "primary-color"};
-    const QList<QStringList> c = platform::WallpaperCommands(DesktopKind::Gnome, "/p/Mix.bmp", before42);
+    const QList<QStringList> c = settingsCommands("gnome", "/p/Mix.bmp", before42);
     ASSERT_EQ(c.size(), 2);
     EXPECT_EQ(c[1].at(3), "picture-uri");
-    EXPECT_EQ(platform::WallpaperCommands(DesktopKind::Gnome, "/p/Mix.bmp", before42 + QStringList{"picture-uri-dark"})
-                  .size(),
-              3);
+    EXPECT_EQ(settingsCommands("gnome", "/p/Mix.bmp", before42 + QStringList{"picture-uri-dark"}).size(), 3);
 }
 
 TEST(WallpaperCommands, LxqtAndSwayStretchThePicture)
 {
-    EXPECT_EQ(platform::WallpaperCommands(DesktopKind::Lxqt, "/p/Mix.bmp"),
+    EXPECT_EQ(settingsCommands("lxqt", "/p/Mix.bmp"),
               (QList<QStringList>{{"pcmanfm-qt", "--set-wallpaper", "/p/Mix.bmp", "--wallpaper-mode", "stretch"}}));
-    EXPECT_EQ(platform::WallpaperCommands(DesktopKind::Sway, "/p/Mix.bmp"),
-              (QList<QStringList>{{"swaymsg", "output", "*", "bg", "/p/Mix.bmp", "stretch"}}));
-    for (DesktopKind d : {DesktopKind::Deepin, DesktopKind::Wlroots})
-        EXPECT_TRUE(platform::WallpaperCommands(d, "/p/Mix.bmp").isEmpty());
+    EXPECT_EQ(platform::SwaymsgWay().command("/p/Mix.Jpg"),
+              (QStringList{"swaymsg", "output", "*", "bg", "/p/Mix.Jpg", "stretch"}));
 }
 
 TEST(FreshWallpaperCopy, EachCopyIsNewAndTheEarlierOnesGo)
@@ -133,7 +135,7 @@ TEST(FreshWallpaperCopy, EachCopyIsNewAndTheEarlierOnesGo)
 
 TEST(WallpaperCommands, GnomeGetsTheFileUriInBothSchemesAndStretched)
 {
-    const QList<QStringList> c = platform::WallpaperCommands(DesktopKind::Gnome, "/home/a b/Mix.bmp");
+    const QList<QStringList> c = settingsCommands("gnome", "/home/a b/Mix.bmp");
     const QString s = "org.gnome.desktop.background";
     const QList<QStringList> expected = {
         {"gsettings", "set", s, "picture-options", "stretched"},
@@ -145,7 +147,7 @@ TEST(WallpaperCommands, GnomeGetsTheFileUriInBothSchemesAndStretched)
 
 TEST(WallpaperCommands, MateTakesThePlainPath)
 {
-    const QList<QStringList> c = platform::WallpaperCommands(DesktopKind::Mate, "/p/Mix.bmp");
+    const QList<QStringList> c = settingsCommands("mate", "/p/Mix.bmp");
     ASSERT_EQ(c.size(), 2);
     EXPECT_EQ(c[1], (QStringList{"gsettings", "set", "org.mate.background", "picture-filename", "/p/Mix.bmp"}));
 }
@@ -155,7 +157,7 @@ TEST(WallpaperCommands, XfceSetsEveryMonitorItHas)
     const QStringList props = {"/backdrop/screen0/monitorHDMI-1/workspace0/last-image",
                                "/backdrop/screen0/monitorHDMI-1/workspace0/image-style",
                                "/backdrop/screen0/monitor0/workspace0/last-image", "/desktop-icons/style"};
-    const QList<QStringList> c = platform::WallpaperCommands(DesktopKind::Xfce, "/p/Mix.bmp", props);
+    const QList<QStringList> c = settingsCommands("xfce", "/p/Mix.bmp", props);
     ASSERT_EQ(c.size(), 4);
     EXPECT_EQ(c[0], (QStringList{"xfconf-query", "-c", "xfce4-desktop", "-p",
                                  "/backdrop/screen0/monitorHDMI-1/workspace0/image-style", "-n", "-t", "int", "-s",
@@ -164,7 +166,7 @@ TEST(WallpaperCommands, XfceSetsEveryMonitorItHas)
                                  "/backdrop/screen0/monitorHDMI-1/workspace0/last-image", "-s", "/p/Mix.bmp"}));
     EXPECT_EQ(c[3].at(4), "/backdrop/screen0/monitor0/workspace0/last-image");
 
-    const QList<QStringList> fresh = platform::WallpaperCommands(DesktopKind::Xfce, "/p/Mix.bmp", {});
+    const QList<QStringList> fresh = settingsCommands("xfce", "/p/Mix.bmp", {});
     ASSERT_EQ(fresh.size(), 2);
     EXPECT_TRUE(fresh[1].contains("-n"));
     EXPECT_EQ(fresh[1].last(), "/p/Mix.bmp");
@@ -175,16 +177,24 @@ TEST(WallpaperCommands, KdeWritesTheImageStretched)
     const QString script = platform::PlasmaScript("/p/Mix.bmp");
     EXPECT_TRUE(script.contains("writeConfig(\"Image\", \"file:///p/Mix.bmp\")"));
     EXPECT_TRUE(script.contains("writeConfig(\"FillMode\", 0)"));
-    EXPECT_TRUE(platform::WallpaperCommands(DesktopKind::Kde, "/p/Mix.bmp").isEmpty()) << "D-Bus, no tool";
 }
 
 TEST(WallpaperCommands, PlainX11Tools)
 {
-    EXPECT_EQ(platform::WallpaperCommands(DesktopKind::Xwallpaper, "/p/Mix.Jpg"),
-              (QList<QStringList>{{"xwallpaper", "--stretch", "/p/Mix.Jpg"}}));
-    EXPECT_EQ(platform::WallpaperCommands(DesktopKind::Feh, "/p/Mix.bmp").first().mid(2),
+    EXPECT_EQ(platform::RootWindowWay(platform::RootWindowWay::Xwallpaper).command("/p/Mix.Jpg"),
+              (QStringList{"xwallpaper", "--stretch", "/p/Mix.Jpg"}));
+    EXPECT_EQ(platform::RootWindowWay(platform::RootWindowWay::Feh).command("/p/Mix.bmp").mid(2),
               (QStringList{"--bg-scale", "/p/Mix.bmp"}));
-    EXPECT_TRUE(platform::WallpaperCommands(DesktopKind::None, "/p/Mix.bmp").isEmpty());
+}
+
+TEST(DesktopTable, EveryRowWithAWayGivesABackendAndNoneElse)
+{
+    for (const platform::DesktopRow &r : platform::Desktops()) {
+        SCOPED_TRACE(r.id);
+        EXPECT_EQ(platform::DesktopBackend(r.id) != nullptr, r.way != nullptr);
+    }
+    EXPECT_EQ(platform::DesktopBackend(""), nullptr);
+    EXPECT_EQ(platform::DesktopBackend("weston"), nullptr);
 }
 
 class SetWallpaperTest : public ::testing::Test {
@@ -225,7 +235,7 @@ TEST_F(SetWallpaperTest, ARefusedReloadIsAFailure)
 TEST(SetWallpaper, AnOffscreenProgramHasNoDesktopToChange)
 {
     platform::SetWallpaperBackend(nullptr);
-    EXPECT_EQ(platform::RunningDesktop(), DesktopKind::None);
+    EXPECT_EQ(platform::RunningDesktop(), QString());
     EXPECT_EQ(platform::CurrentWallpaperBackend(), nullptr);
     EXPECT_FALSE(platform::SetWallpaper("/p/Mix.bmp"));
 }

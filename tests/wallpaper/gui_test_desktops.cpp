@@ -28,8 +28,6 @@
 #include <csignal>
 #include <memory>
 
-using platform::DesktopKind;
-
 namespace {
 
 bool installed(const QString &tool) { return !QStandardPaths::findExecutable(tool).isEmpty(); }
@@ -243,11 +241,11 @@ struct ApplyTwice {
     double firstShare = 0, secondShare = 0;
 };
 
-ApplyTwice applyTwice(DesktopKind kind, int seconds)
+ApplyTwice applyTwice(const QString &desktop, int seconds)
 {
     QTemporaryDir dir;
     ApplyTwice r;
-    platform::SetWallpaperBackend(platform::DesktopBackend(kind));
+    platform::SetWallpaperBackend(platform::DesktopBackend(desktop));
     r.first = platform::SetWallpaper(writePicture(dir.path(), 0));
     r.firstShare = waitShown(0, seconds);
     r.second = platform::SetWallpaper(writePicture(dir.path(), 1));
@@ -344,7 +342,7 @@ TEST_F(StandInDesktop, PlasmaIsToldAFreshPictureEveryApplyAndTheReplyCounts)
     if (!Session::get().busUp())
         GTEST_SKIP() << "dbus-launch is not installed";
     QTemporaryDir dir;
-    platform::SetWallpaperBackend(platform::DesktopBackend(DesktopKind::Kde));
+    platform::SetWallpaperBackend(platform::DesktopBackend("kde"));
     EXPECT_FALSE(platform::SetWallpaper(writePicture(dir.path(), 0))) << "no Plasma on the bus";
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no copy left behind";
 
@@ -381,7 +379,7 @@ TEST_F(StandInDesktop, DeepinsAppearanceDaemonSetsTheBackground)
         GTEST_SKIP() << "dbus-launch is not installed";
     QTemporaryDir dir;
     const QString path = writePicture(dir.path(), 0);
-    platform::SetWallpaperBackend(platform::DesktopBackend(DesktopKind::Deepin));
+    platform::SetWallpaperBackend(platform::DesktopBackend("deepin"));
     EXPECT_FALSE(platform::SetWallpaper(path)) << "no daemon on the bus";
     struct Case {
         const char *service, *object;
@@ -418,7 +416,7 @@ TEST_F(RealDesktop, GnomeSettingsNameEachNewPictureWithOrWithoutTheDarkKey)
         else
             qputenv("GSETTINGS_SCHEMA_DIR", schemaDir.toUtf8());
         QTemporaryDir dir;
-        platform::SetWallpaperBackend(platform::DesktopBackend(DesktopKind::Gnome));
+        platform::SetWallpaperBackend(platform::DesktopBackend("gnome"));
         for (int which : {0, 1}) {
             const QString sub = dir.filePath(QString::number(which));
             QDir().mkpath(sub);
@@ -446,7 +444,7 @@ TEST_F(RealDesktop, XfceShowsTwoAppliesInARow)
     QTest::qWait(1500);
     s.spawn("xfdesktop", {});
     ASSERT_TRUE(desktopDrawn(40)) << s.log("xfdesktop").toStdString();
-    const ApplyTwice r = applyTwice(DesktopKind::Xfce, 15);
+    const ApplyTwice r = applyTwice("xfce", 15);
     std::printf("Xfce: share of the screen showing the first picture %.2f, the second %.2f\n", r.firstShare,
                 r.secondShare);
     EXPECT_TRUE(r.first);
@@ -463,12 +461,12 @@ TEST_F(RealDesktop, LxqtShowsTwoAppliesInARow)
     ASSERT_TRUE(s.xUp());
     qputenv("XDG_CURRENT_DESKTOP", "LXQt");
     QTemporaryDir dir;
-    platform::SetWallpaperBackend(platform::DesktopBackend(DesktopKind::Lxqt));
+    platform::SetWallpaperBackend(platform::DesktopBackend("lxqt"));
     EXPECT_FALSE(platform::SetWallpaper(writePicture(dir.path(), 0))) << "no desktop drawn, nothing shown";
     platform::SetWallpaperBackend(nullptr);
     s.spawn("pcmanfm-qt", {"--desktop"});
     ASSERT_TRUE(desktopDrawn(40)) << s.log("pcmanfm-qt").toStdString();
-    const ApplyTwice r = applyTwice(DesktopKind::Lxqt, 15);
+    const ApplyTwice r = applyTwice("lxqt", 15);
     std::printf("LXQt: share of the screen showing the first picture %.2f, the second %.2f\n", r.firstShare,
                 r.secondShare);
     EXPECT_TRUE(r.first);
@@ -488,7 +486,7 @@ TEST_F(RealDesktop, PlasmaShowsTwoAppliesInARow)
     ASSERT_TRUE(desktopDrawn(90)) << s.log("plasmashell").toStdString();
     // Plasma answers scripts only once its desktops are loaded.
     QTest::qWait(5000);
-    const ApplyTwice r = applyTwice(DesktopKind::Kde, 30);
+    const ApplyTwice r = applyTwice("kde", 30);
     std::printf("Plasma: share of the screen showing the first picture %.2f, the second %.2f\n", r.firstShare,
                 r.secondShare);
     EXPECT_TRUE(r.first);
@@ -510,8 +508,8 @@ TEST_F(RealDesktop, PlainX11CountsOnlyANewRootPicture)
         return QString::fromLatin1(p.readAllStandardOutput()).trimmed();
     };
     QTemporaryDir dir;
-    for (DesktopKind kind : {DesktopKind::Feh, DesktopKind::Xwallpaper, DesktopKind::Xwallpaper}) {
-        platform::SetWallpaperBackend(platform::DesktopBackend(kind));
+    for (const char *desktop : {"feh", "xwallpaper", "xwallpaper"}) {
+        platform::SetWallpaperBackend(platform::DesktopBackend(desktop));
         EXPECT_TRUE(platform::SetWallpaper(writePicture(dir.path(), 0)));
         EXPECT_TRUE(rootPixmap().contains("pixmap id")) << rootPixmap().toStdString();
     }
@@ -532,7 +530,7 @@ TEST_F(RealDesktop, APictureTheXServerDroppedIsNoSuccess)
     const QByteArray previous = qgetenv("DISPLAY");
     qputenv("DISPLAY", display);
     QTemporaryDir dir;
-    platform::SetWallpaperBackend(platform::DesktopBackend(DesktopKind::Feh));
+    platform::SetWallpaperBackend(platform::DesktopBackend("feh"));
     EXPECT_FALSE(platform::SetWallpaper(writePicture(dir.path(), 0)));
     qputenv("DISPLAY", previous);
     x.terminate();
@@ -565,7 +563,7 @@ TEST_F(GnomeApply, BeforeGnome42TheApplyCountsAndTheListMovesOn)
     LoadPicList(false);
     ASSERT_EQ(PicIndex, 3);
     AskBeforeApply = false;
-    platform::SetWallpaperBackend(platform::DesktopBackend(DesktopKind::Gnome));
+    platform::SetWallpaperBackend(platform::DesktopBackend("gnome"));
     TestWeekPanel panel;
     for (int indexAfter : {2, 1}) {
         ASSERT_EQ(ApplyWeekToDesktop(nullptr, &panel), ApplyResult::Applied);
