@@ -91,7 +91,7 @@ int main(int argc, char **argv)
     // A start that only sets the wallpaper reads the notes and writes none: it may run beside
     // the program, whose lock it leaves alone.
     TSingleInstance instance(ProgramDir());
-    if (!applyOnly && !instance.claim())
+    if (!applyOnly && !instance.claim(platform::OwnActivationToken()))
         return 0;
 
     QString why;
@@ -122,7 +122,7 @@ int main(int argc, char **argv)
         return 0;
     // The other windows are made when first opened: none is needed to show the week.
     QObject::connect(&instance, &TSingleInstance::activationRequested, &frm,
-                     [&frm] { platform::BringToFront(frm); });
+                     [&frm](const QString &token) { platform::BringToFront(frm, token); });
     TFirstPaintProbe::Watch(&frm);
     frm.show();
     return app.exec();

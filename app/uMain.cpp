@@ -493,7 +493,7 @@ void TMainFrm::buildAutoWallpaper()
 
 void TMainFrm::N_AutoWallpaperClick(bool on)
 {
-    if (on != autoWallpaper->isOn() && !autowallpaperfile::WriteOn(on))
+    if (!autowallpaperfile::WriteOn(on))
         dialogs::ShowError(QStringLiteral("无法写入文件 configAutoBg.ini"), this);
     autoWallpaper->setOn(on);
 }

@@ -49,6 +49,11 @@ TLockLogin::TLockLogin(QWidget *owner) : TBorderlessDialog(owner, 246, 145, Cent
     edtPW->setStyleSheet(QStringLiteral(
         "QLineEdit { lineedit-password-character: 42; background: white; border: 1px solid #92a8da; }"));
     edtPW->setEchoMode(QLineEdit::Password);
+    // Qt 6 leaves the input method on for password fields: a method would see, keep and
+    // suggest the password.
+    edtPW->setAttribute(Qt::WA_InputMethodEnabled, false);
+    edtPW->setInputMethodHints(edtPW->inputMethodHints() | Qt::ImhHiddenText | Qt::ImhSensitiveData
+                               | Qt::ImhNoPredictiveText);
     edtPW->setGeometry(58, 60, 102, 21);
     edtPW->installEventFilter(this);
 

@@ -29,6 +29,10 @@ QLineEdit *passwordField(QWidget *parent)
         "QLineEdit:focus { border-color: #4d7fd6; }"));
     // After the style sheet, which gives the password character.
     e->setEchoMode(QLineEdit::Password);
+    // Qt 6 leaves the input method on for password fields: a method would see, keep and
+    // suggest the password.
+    e->setAttribute(Qt::WA_InputMethodEnabled, false);
+    e->setInputMethodHints(e->inputMethodHints() | Qt::ImhHiddenText | Qt::ImhSensitiveData | Qt::ImhNoPredictiveText);
     return e;
 }
 

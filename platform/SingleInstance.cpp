@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -34,10 +35,11 @@ bool socketAddress(const QByteArray &path, sockaddr_un &addr)
     return true;
 }
 
-// The connection itself is the request to come to the front. The running instance may
-// still be starting, so it gets a moment to listen; a non-blocking connect cannot hang
-// on an instance that has stopped answering.
-void askToShow(const QByteArray &path)
+// The connection itself is the request to come to the front; what is written on it is the
+// activation token this start was given (maybe none), which lets the compositor hand the
+// focus on. The running instance may still be starting, so it gets a moment to listen; a
+// non-blocking connect cannot hang on an instance that has stopped answering.
+void askToShow(const QByteArray &path, const QByteArray &token)
 {
     sockaddr_un addr;
     if (!socketAddress(path, addr))
@@ -48,11 +50,30 @@ void askToShow(const QByteArray &path)
             return;
         const int rc = ::connect(fd, reinterpret_cast<const sockaddr *>(&addr), sizeof addr);
         const int err = errno;
+        if (rc == 0 && !token.isEmpty()) {
+            // A token is short; the socket's buffer takes it at once.
+            [[maybe_unused]] const ssize_t sent = ::send(fd, token.constData(), size_t(token.size()), MSG_NOSIGNAL);
+        }
         ::close(fd);
         if (rc == 0 || err == EAGAIN)
             return;
         QThread::msleep(kWaitMs / 10);
     }
+}
+
+// What a later start wrote before closing: its token, at most a line of it.
+QString readToken(int fd)
+{
+    pollfd p{fd, POLLIN, 0};
+    QByteArray token;
+    char buf[512];
+    while (token.size() < 4096 && ::poll(&p, 1, 200) > 0) {
+        const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
+        if (n <= 0)
+            break;
+        token.append(buf, n);
+    }
+    return QString::fromUtf8(token.left(token.indexOf('\n') < 0 ? token.size() : token.indexOf('\n'))).trimmed();
 }
 } // namespace
 
@@ -100,8 +121,9 @@ TSingleInstance::~TSingleInstance()
         ::close(m_lockFd);
 }
 
-bool TSingleInstance::claim()
+bool TSingleInstance::claim(const QString &activationToken)
 {
+    m_token = activationToken;
     // Without a private folder for the lock running is better than not.
     if (m_base.isEmpty())
         return true;
@@ -118,7 +140,7 @@ bool TSingleInstance::claim()
         m_lockFd = -1;
         if (!held)
             return true;
-        askToShow(sockPath);
+        askToShow(sockPath, m_token.toUtf8());
         return false;
     }
     // The process number, for whoever looks at the file.
@@ -150,10 +172,14 @@ bool TSingleInstance::claim()
 void TSingleInstance::acceptAll()
 {
     bool asked = false;
+    QString token;
     for (int fd; (fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+        const QString t = readToken(fd);
         ::close(fd);
         asked = true;
+        if (!t.isEmpty())
+            token = t;
     }
     if (asked)
-        emit activationRequested();
+        emit activationRequested(token);
 }

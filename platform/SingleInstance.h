@@ -16,8 +16,9 @@ public:
     ~TSingleInstance() override;
 
     // True when this is the only instance: it now listens for later starts. False when
-    // another instance runs: it has been asked to come to the front.
-    bool claim();
+    // another instance runs: it has been asked to come to the front, and given
+    // `activationToken` (the one this start was given) to do so.
+    bool claim(const QString &activationToken = QString());
 
     // The user's private folder for the lock and the socket, closed by '/': the session's
     // runtime folder (XDG_RUNTIME_DIR) when it is the user's own and closed to others, else
@@ -25,13 +26,15 @@ public:
     static QString RuntimeFolder();
 
 signals:
-    // A later start asked this instance to show itself.
-    void activationRequested();
+    // A later start asked this instance to show itself, passing on its activation token
+    // (empty when it had none).
+    void activationRequested(const QString &activationToken);
 
 private:
     void acceptAll();
 
     QString m_base; // the lock file and the socket are this plus ".lock" and ".sock"; empty: no lock
+    QString m_token;
     int m_lockFd = -1;
     int m_listenFd = -1;
     QSocketNotifier *m_notifier = nullptr;

@@ -29,6 +29,8 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QWindow>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -358,4 +360,23 @@ TEST_F(RealDialogTest, TheStatusLineShowsBothMessagesWholeBesideTheOtherControls
             EXPECT_FALSE(r.intersects(status->geometry())) << w->metaObject()->className();
         }
     }
+}
+
+// A message given no owner (the database's, the wallpaper's) opens as a child of the window
+// the user works in: compositors that ignore the places programs ask for put it over its owner.
+TEST_F(RealDialogTest, AMessageWithoutAnOwnerOpensOverTheActiveWindow)
+{
+    DialogAnswer<QMessageBox> message;
+    QWidget *parent = nullptr;
+    QWindow *transientParent = nullptr;
+    message.run([] { dialogs::ShowMessage(QStringLiteral("无主的消息")); },
+                [&](QMessageBox *box) {
+                    parent = box->parentWidget();
+                    transientParent = box->windowHandle() ? box->windowHandle()->transientParent() : nullptr;
+                    box->accept();
+                });
+    EXPECT_TRUE(message.seen);
+    EXPECT_TRUE(message.unexpected.isEmpty()) << message.unexpected.join(", ").toStdString();
+    EXPECT_EQ(parent, frm.get());
+    EXPECT_EQ(transientParent, frm->windowHandle());
 }

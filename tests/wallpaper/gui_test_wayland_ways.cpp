@@ -123,7 +123,14 @@ TEST_F(StandIns, ExactlyOneBackgroundClientOfOurOwnAlsoAcrossRestarts)
     for (int apply = 0; apply < 3; ++apply) {
         // A new way each time, as a new start of the program would make.
         ASSERT_TRUE(platform::BackgroundProcessWay().apply(mix())) << apply;
-        const QList<qint64> running = platform::wallpaperway::ProcessesNamed("swaybg", jpeg);
+        // The old one was told to end; it takes a moment.
+        QList<qint64> running;
+        for (int i = 0; i < 20; ++i) {
+            running = platform::wallpaperway::ProcessesNamed("swaybg", jpeg);
+            if (running.size() == 1)
+                break;
+            QTest::qWait(50);
+        }
         ASSERT_EQ(running.size(), 1) << "after apply " << apply;
         EXPECT_NE(running.first(), previous) << "the new client replaces the old one";
         EXPECT_EQ(platform::BackgroundProcessWay::RememberedRunning(), running.first());
