@@ -12,6 +12,7 @@
 #include "uDM.h"
 #include "uGlobal.h"
 #include "uInfoFrm.h"
+#include "WeekView.h"
 #include "uMain.h"
 
 #include <QApplication>
