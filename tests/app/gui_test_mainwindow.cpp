@@ -459,7 +459,7 @@ TEST_F(MainWindowTest, OptionsMenuHasItsItemsAndOpensThePages)
     EXPECT_EQ(captions, QStringList({QString::fromUtf8("内   容   导   出"), QString::fromUtf8("背景透明度调节"),
                                      QString::fromUtf8("检 索 关 键 字(hidden)"), QString::fromUtf8("导入放假安排…"),
                                      QString::fromUtf8("自动更新壁纸"), QString::fromUtf8("纪念日与生日"),
-                                     "-", QString::fromUtf8("登陆密码"),
+                                     QString::fromUtf8("同步设置…"), "-", QString::fromUtf8("登陆密码"),
                                      QString::fromUtf8("帮助说明"), QString::fromUtf8("意见反馈"), "-",
                                      QString::fromUtf8("退出程序")}));
     f.N_helpClick();
