@@ -15,7 +15,14 @@ cleanup() {
   # ibus ends the components it started only when told to.
   if [ -n "${IBUS_ADDRESS:-}" ]; then timeout 5 ibus exit >/dev/null 2>&1 || true; fi
   for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  rm -rf "$work"
+  # An input method writes its configuration as it ends: let it finish before the folder goes.
+  for ((i = 0; i < 50; i++)); do
+    local alive=0 p
+    for p in "${pids[@]}"; do kill -0 "$p" 2>/dev/null && alive=1; done
+    ((alive)) || break
+    sleep 0.1
+  done
+  rm -rf "$work" 2>/dev/null || true
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; tail -n 20 "$work"/*.log >&2 2>/dev/null || true; exit 1; }
