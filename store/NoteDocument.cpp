@@ -12,6 +12,8 @@ TNoteDocument::TNoteDocument(QObject *parent) : QTextDocument(parent)
 
 QByteArray TNoteDocument::RtfContent() const { return rtf::Write(*this); }
 
+rtf::Encoded TNoteDocument::RtfEncoded() const { return rtf::Encode(*this); }
+
 void TNoteDocument::LoadFromBytes(const QByteArray &bytes)
 {
     m_replacing = true;

@@ -2,6 +2,8 @@
 // One day's notes as a document: its stored form is our RTF (RtfCodec.h), its plain
 // text has CR LF line ends. The note box shows it; the week load and save fill and
 // read it without any widget.
+#include "RtfCodec.h"
+
 #include <QTextDocument>
 
 class QIODevice;
@@ -13,6 +15,8 @@ public:
 
     // The whole content as one RTF document.
     QByteArray RtfContent() const;
+    // The same in pieces, its pictures not yet written out (rtf::Encoded).
+    rtf::Encoded RtfEncoded() const;
     // Replaces the whole content by the bytes: RTF, or plain text when they are not
     // RTF; no bytes give an empty document. Undo starts afresh, the default font stays.
     void LoadFromBytes(const QByteArray &bytes);

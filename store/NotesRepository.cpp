@@ -35,10 +35,10 @@ bool TNotesRepository::inTransaction() const { return m_dm.AdoCon && m_dm.AdoCon
 
 bool TNotesRepository::writeDay(const DayNote &day)
 {
-    m_dm.RunLookup(day.key);
+    m_dm.RunLookup(day.key, true);
     if (m_dm.qryData.RecordCount() <= 0) {
         m_dm.RunInsert(day.key);
-        m_dm.RunLookup(day.key);
+        m_dm.RunLookup(day.key, true);
         if (m_dm.qryData.RecordCount() <= 0)
             return false;
     }
@@ -52,9 +52,15 @@ bool TNotesRepository::writeDay(const DayNote &day)
     return true;
 }
 
-std::vector<bool> TNotesRepository::WriteDays(const std::vector<DayNote> &days, bool oneTransaction)
+std::vector<bool> TNotesRepository::WriteDays(const std::vector<DayNote> &days, bool oneTransaction, int *error)
 {
     std::vector<bool> written(days.size(), false);
+    int firstError = 0;
+    const auto note = [&](const std::exception &e) {
+        const auto *db = dynamic_cast<const EDatabaseError *>(&e);
+        if (!firstError)
+            firstError = db && db->code ? db->code : -1;
+    };
     // A transaction left open by a save that could not end it would never commit.
     if (inTransaction()) {
         try {
@@ -79,7 +85,8 @@ std::vector<bool> TNotesRepository::WriteDays(const std::vector<DayNote> &days, 
             written[i] = writeDay(days[i]);
             if (transaction)
                 exec(QStringLiteral("release ") + savepoint);
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
+            note(e);
             written[i] = false;
             if (transaction && inTransaction()) {
                 try {
@@ -94,12 +101,16 @@ std::vector<bool> TNotesRepository::WriteDays(const std::vector<DayNote> &days, 
                     written[k] = false;
                 transaction = false;
             }
+            // Another program holds the file: every further day would wait as long again.
+            if ((firstError & 0xff) == SQLITE_BUSY)
+                break;
         }
     }
     if (transaction) {
         try {
             exec(QStringLiteral("commit"));
-        } catch (const std::exception &) {
+        } catch (const std::exception &e) {
+            note(e);
             std::fill(written.begin(), written.end(), false);
             try {
                 if (inTransaction())
@@ -108,6 +119,8 @@ std::vector<bool> TNotesRepository::WriteDays(const std::vector<DayNote> &days, 
             }
         }
     }
+    if (error)
+        *error = firstError;
     return written;
 }
 

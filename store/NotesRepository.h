@@ -31,8 +31,10 @@ public:
     // Writes each day into the first row of its key, inserting the row when there is
     // none; a day that fails is skipped. With oneTransaction the save commits once, and
     // a failed day leaves nothing of itself behind. Tells for each day whether it is in
-    // the file now.
-    std::vector<bool> WriteDays(const std::vector<DayNote> &days, bool oneTransaction);
+    // the file now, and in error the engine's extended code of the first failure (-1 for
+    // one without a code, 0 for none). A file held by another program (busy) ends the
+    // save at the first day that meets it.
+    std::vector<bool> WriteDays(const std::vector<DayNote> &days, bool oneTransaction, int *error = nullptr);
 
     // A day whose plain text holds a keyword, and how often (not overlapping).
     struct KeywordDay {

@@ -71,10 +71,11 @@ std::unique_ptr<EncodeTable> buildTable(int cp)
 {
     auto table = std::make_unique<EncodeTable>(0x10000, 0);
     const QByteArray name = converterFor(cp).name;
-    // Which high bytes stand alone and which lead a pair.
+    // Which high bytes stand alone and which lead a pair: one converter, opened once.
     std::array<bool, 256> single{};
+    QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
     for (int b = 0x80; b < 0x100; ++b) {
-        QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
+        decoder.resetState();
         const char byte = char(b);
         const QString s = decoder.decode(QByteArrayView(&byte, 1));
         single[b] = !decoder.hasError() && s.size() == 1 && s[0] != QChar(0) && s[0] != QChar::ReplacementCharacter;
@@ -113,8 +114,9 @@ std::unique_ptr<EncodeTable> buildTable(int cp)
         return table;
     }
     // A converter whose output cannot be walked: ask it character by character.
+    QStringEncoder one(name.constData(), QStringConverter::Flag::Stateless);
     for (qsizetype k = 0; k < all.size(); ++k) {
-        QStringEncoder one(name.constData());
+        one.resetState();
         const QByteArray b = one.encode(QStringView(all).mid(k, 1));
         if (!one.hasError() && (b.size() == 1 || b.size() == 2) && uint8_t(b[0]) >= 0x80)
             (*table)[all[k].unicode()] = b.size() == 1 ? uint8_t(b[0]) : uint16_t(uint8_t(b[0]) << 8 | uint8_t(b[1]));

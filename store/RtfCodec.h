@@ -15,6 +15,8 @@
 #include <QTextFormat>
 #include <QUrl>
 
+#include <vector>
+
 namespace rtf {
 
 // The \fcharset a run was read with (int); written back into the font table. Runs
@@ -36,7 +38,23 @@ QTextImageFormat AddPicture(QTextDocument &doc, const QByteArray &bytes, QSizeF 
 // "png", "jpeg" or empty, from the bytes' signature.
 QByteArray PictureKind(const QByteArray &bytes);
 
-// The whole document as one RTF document.
+// A document written as RTF, in pieces: the text's RTF, and between its pieces the
+// pictures, whose stored bytes are shared with the document and put out as hex only by
+// Join. Writing a note with a large picture thus costs the text alone, and the pieces can
+// be joined on another thread.
+struct Encoded {
+    struct Piece {
+        QByteArray bytes;
+        bool hex = false;
+    };
+    std::vector<Piece> pieces;
+    // The RTF document's bytes.
+    QByteArray Join() const;
+    qsizetype Size() const;
+};
+Encoded Encode(const QTextDocument &doc);
+
+// The whole document as one RTF document: Encode(doc).Join().
 QByteArray Write(const QTextDocument &doc);
 
 // True when the bytes start (after blanks) with "{\rtf".

@@ -25,7 +25,8 @@ namespace {
 constexpr char kHex[] = "0123456789abcdef";
 
 // A growing byte buffer written through a pointer: the writer's inner loop stays
-// free of per-byte bookkeeping.
+// free of per-byte bookkeeping. A picture is not copied in: it becomes a piece of its
+// own, shared with the document, put out as hex only when the pieces are joined.
 class Sink {
 public:
     void reserve(size_t n) { m_buf.resize(std::max(m_buf.size(), n)); }
@@ -49,11 +50,29 @@ public:
         char *p = room(12);
         commit(std::to_chars(p, p + 12, n).ptr);
     }
-    QByteArray bytes() const { return QByteArray(m_buf.data(), qsizetype(m_len)); }
+    void picture(const QByteArray &bytes)
+    {
+        flush();
+        m_pieces.push_back({bytes, true});
+    }
+    Encoded take()
+    {
+        flush();
+        Encoded e;
+        e.pieces = std::move(m_pieces);
+        return e;
+    }
 
 private:
+    void flush()
+    {
+        if (m_len)
+            m_pieces.push_back({QByteArray(m_buf.data(), qsizetype(m_len)), false});
+        m_len = 0;
+    }
     std::string m_buf;
     size_t m_len = 0;
+    std::vector<Encoded::Piece> m_pieces;
 };
 
 struct RunProps {
@@ -88,7 +107,7 @@ public:
         fontIndex(m_defFace, DefaultCharsetFor(m_defFace), m_def.fixedPitch());
     }
 
-    QByteArray run()
+    Encoded run()
     {
         m_body.reserve(size_t(m_doc.characterCount()) * 8 + 256);
         m_body.put("\\pard");
@@ -150,9 +169,11 @@ public:
             head.put("}\r\n");
         }
         head.put("\\viewkind4\\uc1 \r\n");
-        QByteArray out = head.bytes();
-        out += m_body.bytes();
-        out += "}\r\n";
+        m_body.put("}\r\n");
+        Encoded out = head.take();
+        Encoded body = m_body.take();
+        out.pieces.insert(out.pieces.end(), std::make_move_iterator(body.pieces.begin()),
+                          std::make_move_iterator(body.pieces.end()));
         return out;
     }
 
@@ -304,19 +325,7 @@ private:
         word("\\picwgoal", qBound(1, qRound(w * 15), 32767 * 15));
         word("\\pichgoal", qBound(1, qRound(h * 15), 32767 * 15));
         m_body.put("\r\n");
-        const char *p = bytes.constData();
-        for (qsizetype i = 0; i < bytes.size(); i += 64) {
-            const qsizetype n = qMin<qsizetype>(64, bytes.size() - i);
-            char *out = m_body.room(size_t(n) * 2 + 2);
-            for (qsizetype k = 0; k < n; ++k) {
-                const uint8_t b = uint8_t(p[i + k]);
-                *out++ = kHex[b >> 4];
-                *out++ = kHex[b & 15];
-            }
-            *out++ = '\r';
-            *out++ = '\n';
-            m_body.commit(out);
-        }
+        m_body.picture(bytes);
         m_body.put("}");
         return true;
     }
@@ -409,6 +418,43 @@ int DefaultCharsetFor(const QString &face)
     return chinese.contains(face, Qt::CaseInsensitive) ? 134 : 0;
 }
 
-QByteArray Write(const QTextDocument &doc) { return Writer(doc).run(); }
+Encoded Encode(const QTextDocument &doc) { return Writer(doc).run(); }
+
+QByteArray Write(const QTextDocument &doc) { return Encode(doc).Join(); }
+
+qsizetype Encoded::Size() const
+{
+    qsizetype n = 0;
+    for (const Piece &p : pieces)
+        n += p.hex ? p.bytes.size() * 2 + (p.bytes.size() + 63) / 64 * 2 : p.bytes.size();
+    return n;
+}
+
+QByteArray Encoded::Join() const
+{
+    QByteArray out(Size(), Qt::Uninitialized);
+    char *o = out.data();
+    for (const Piece &piece : pieces) {
+        const char *p = piece.bytes.constData();
+        const qsizetype size = piece.bytes.size();
+        if (!piece.hex) {
+            std::memcpy(o, p, size_t(size));
+            o += size;
+            continue;
+        }
+        // Lines of 64 bytes, as the rich-edit control writes them.
+        for (qsizetype i = 0; i < size; i += 64) {
+            const qsizetype n = qMin<qsizetype>(64, size - i);
+            for (qsizetype k = 0; k < n; ++k) {
+                const uint8_t b = uint8_t(p[i + k]);
+                *o++ = kHex[b >> 4];
+                *o++ = kHex[b & 15];
+            }
+            *o++ = '\r';
+            *o++ = '\n';
+        }
+    }
+    return out;
+}
 
 } // namespace rtf

@@ -32,7 +32,7 @@ void TQuery::Close()
     m_rows.clear();
 }
 
-void TQuery::exec(const QString &sql, bool collectRows)
+void TQuery::exec(const QString &sql, bool collectRows, bool withContent)
 {
     if (!m_db)
         throw EDatabaseError(QStringLiteral("not connected"));
@@ -43,7 +43,7 @@ void TQuery::exec(const QString &sql, bool collectRows)
     for (int i = 0; collectRows && i < st.columnCount(); ++i) {
         const QString name = st.columnName(i);
         if (name.compare(QLatin1String("Content"), Qt::CaseInsensitive) == 0)
-            contentCol = i;
+            contentCol = withContent ? i : -1;
         else if (name.compare(QLatin1String("ContentBak"), Qt::CaseInsensitive) == 0)
             bakCol = i;
     }
@@ -64,6 +64,15 @@ void TQuery::Open()
     Close();
     exec(SQLText(), true);
     m_active = true;
+    m_withContent = true;
+}
+
+void TQuery::OpenForUpdate()
+{
+    Close();
+    exec(SQLText(), true, false);
+    m_active = true;
+    m_withContent = false;
 }
 
 void TQuery::ExecSQL()
@@ -128,7 +137,7 @@ void TQuery::Post()
 
 QByteArray TQuery::ReadContent() const
 {
-    if (!m_active || m_rows.empty())
+    if (!m_active || m_rows.empty() || !m_withContent)
         throw EDatabaseError(QStringLiteral("no current row"));
     return m_rows.front().content;
 }
@@ -149,10 +158,17 @@ void TDM::DataModuleCreate()
 
 bool TDM::ConnectDatabase()
 {
+    const bool ok = Open(DatabasePath());
+    if (!ok && DMMessageSink)
+        DMMessageSink(QString::fromUtf8(ConnectFailedText));
+    return ok;
+}
+
+bool TDM::Open(const QString &path)
+{
     qryData.Close();
     AdoCon.reset();
 
-    const QString path = DatabasePath();
     bool ok = false;
     // Never create the file: a missing database is an error, not a fresh start.
     if (QFileInfo(path).isFile()) {
@@ -179,8 +195,6 @@ bool TDM::ConnectDatabase()
         else
             sqlite3_close_v2(db);
     }
-    if (!ok && DMMessageSink)
-        DMMessageSink(QString::fromUtf8(ConnectFailedText));
     return ok;
 }
 
@@ -194,13 +208,16 @@ QString TDM::InsertText(const QString &dayKey)
     return QStringLiteral("insert into  tb_NewTavi(YearMonthStr) Values(") + quoted(dayKey) + QStringLiteral(")");
 }
 
-void TDM::RunLookup(const QString &dayKey)
+void TDM::RunLookup(const QString &dayKey, bool forUpdate)
 {
     qryData.Close();
     qryData.ClearSQL();
     qryData.AddSQL(LookupText(dayKey));
     qryData.SetRowKey(dayKey);
-    qryData.Open();
+    if (forUpdate)
+        qryData.OpenForUpdate();
+    else
+        qryData.Open();
 }
 
 void TDM::RunInsert(const QString &dayKey)

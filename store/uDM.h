@@ -34,6 +34,9 @@ public:
     void AddSQL(const QString &line) { m_sql.append(line); }
     QString SQLText() const { return m_sql.join(QLatin1Char('\n')); }
     void Open();
+    // Open for an update only: the rows' Content is not read (ReadContent then fails), so
+    // that looking up a day with a large note before writing it costs no read of that note.
+    void OpenForUpdate();
     void ExecSQL();
     bool Active() const { return m_active; }
 
@@ -63,12 +66,13 @@ private:
         QByteArray content;
         QString contentBak;
     };
-    void exec(const QString &sql, bool collectRows);
+    void exec(const QString &sql, bool collectRows, bool withContent = true);
 
     const std::unique_ptr<sql::Connection> &m_db;
     QStringList m_sql;
     bool m_active = false;
     bool m_editing = false;
+    bool m_withContent = true;
     std::vector<Row> m_rows;
     QString m_rowKey;
     QByteArray m_newContent;
@@ -88,12 +92,15 @@ public:
     // returns false when the file is missing, locked, unreadable or not our database.
     bool ConnectDatabase();
     QString DatabasePath() const;
+    // Opens the notes file at path without a word to the user: true when it is a notes
+    // database of ours. The connection of a second thread opens this way.
+    bool Open(const QString &path);
 
     // Lookup and insertion texts, exactly as the engine receives them.
     static QString LookupText(const QString &dayKey);
     static QString InsertText(const QString &dayKey);
-    // close, clear, add the text, open.
-    void RunLookup(const QString &dayKey);
+    // close, clear, add the text, open; forUpdate leaves the Content column unread.
+    void RunLookup(const QString &dayKey, bool forUpdate = false);
     // close, clear, add the text, execute.
     void RunInsert(const QString &dayKey);
 

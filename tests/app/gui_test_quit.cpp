@@ -68,6 +68,7 @@ protected:
         frm->redt[1]->setFocus();
         g_faults.writeError = SQLITE_FULL;
         QTest::sendKeyEvent(QTest::Click, frm->redt[1], Qt::Key_unknown, QStringLiteral("x"), Qt::NoModifier);
+        frm->weekNotes().WaitForWriter();
         ASSERT_TRUE(frm->weekNotes().SaveFailed());
     }
     void TearDown() override

@@ -1,8 +1,13 @@
 #pragma once
 // A file layer under the database engine that makes writes, syncs, reads or the opening
 // of new files fail on command, as a full disk, a failing disk or a file system turned
-// read-only would. One test source per program includes it.
+// read-only would, or makes writes and syncs slow, as a busy disk does. One test source
+// per program includes it.
 #include <sqlite3.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -15,7 +20,15 @@ struct Faults {
     int readError = SQLITE_OK;  // returned by xRead
     int passWrites = 0;         // writes that still succeed before writeError strikes
     int injected = 0;           // faults actually returned
-    void clear() { *this = Faults{}; }
+    void clear()
+    {
+        writeError = syncError = openError = readError = SQLITE_OK;
+        passWrites = injected = 0;
+        slowUs = 0;
+    }
+    // Every write and sync takes this long (microseconds); set from one thread while
+    // the engine works on another.
+    std::atomic<int> slowUs{0};
 };
 Faults g_faults;
 sqlite3_vfs *g_real = nullptr;
@@ -34,8 +47,14 @@ int fRead(sqlite3_file *f, void *p, int n, sqlite3_int64 off)
         return ++g_faults.injected, g_faults.readError;
     return real(f)->pMethods->xRead(real(f), p, n, off);
 }
+void slowly()
+{
+    if (const int us = g_faults.slowUs.load())
+        std::this_thread::sleep_for(std::chrono::microseconds(us));
+}
 int fWrite(sqlite3_file *f, const void *p, int n, sqlite3_int64 off)
 {
+    slowly();
     if (g_faults.writeError != SQLITE_OK) {
         if (g_faults.passWrites > 0)
             --g_faults.passWrites;
@@ -52,6 +71,7 @@ int fTruncate(sqlite3_file *f, sqlite3_int64 size)
 }
 int fSync(sqlite3_file *f, int flags)
 {
+    slowly();
     if (g_faults.syncError != SQLITE_OK)
         return ++g_faults.injected, g_faults.syncError;
     return real(f)->pMethods->xSync(real(f), flags);
