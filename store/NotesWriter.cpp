@@ -7,8 +7,16 @@
 
 #include <algorithm>
 
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 TNotesWriter::TNotesWriter(const QString &path, QObject *parent)
-    : QObject(parent), m_path(path), m_thread([this] { run(); })
+    : QObject(parent), m_path(path), m_thread([this] { run(); }), m_prepare([] {
+          // The lowest priority: at start-up the window's first paint comes first.
+          setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 19);
+          rtf::PrepareWriting();
+      })
 {
 }
 
@@ -20,6 +28,7 @@ TNotesWriter::~TNotesWriter()
     }
     m_wake.notify_all();
     m_thread.join();
+    m_prepare.join();
 }
 
 TNotesWriter::Entry *TNotesWriter::find(const QString &key)

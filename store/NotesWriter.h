@@ -102,4 +102,6 @@ private:
     bool m_stop = false;
     std::optional<std::chrono::steady_clock::time_point> m_lockedRetry;
     std::thread m_thread;
+    // Builds the writing tables ahead of the first keystroke, yielding to the window.
+    std::thread m_prepare;
 };

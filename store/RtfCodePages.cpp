@@ -67,59 +67,55 @@ const Converter &converterFor(int cp)
     return cache.emplace(cp, c).first->second;
 }
 
+bool valid(QChar c) { return c.unicode() >= 0x80 && c != QChar::ReplacementCharacter && c.unicode() != 0x1a; }
+
 std::unique_ptr<EncodeTable> buildTable(int cp)
 {
     auto table = std::make_unique<EncodeTable>(0x10000, 0);
     const QByteArray name = converterFor(cp).name;
-    // Which high bytes stand alone and which lead a pair: one converter, opened once.
-    std::array<bool, 256> single{};
+    // Every high byte on its own, then every lead and trail byte pair, each piece ended by
+    // a line end, read in one call of one converter: the converter is opened once, and the
+    // line ends keep each piece's characters apart however the converter reads a bad piece.
+    QByteArray in;
+    in.reserve(128 * 2 + 126 * 191 * 3);
+    for (int b = 0x80; b < 0x100; ++b)
+        in.append(char(b)).append('\n');
+    for (int lead = 0x81; lead < 0xff; ++lead)
+        for (int trail = 0x40; trail < 0xff; ++trail)
+            in.append(char(lead)).append(char(trail)).append('\n');
     QStringDecoder decoder(name.constData(), QStringConverter::Flag::Stateless);
-    for (int b = 0x80; b < 0x100; ++b) {
-        decoder.resetState();
-        const char byte = char(b);
-        const QString s = decoder.decode(QByteArrayView(&byte, 1));
-        single[b] = !decoder.hasError() && s.size() == 1 && s[0] != QChar(0) && s[0] != QChar::ReplacementCharacter;
-    }
-    QString all;
-    all.reserve(0x10000);
-    for (int u = 0x80; u < 0x10000; ++u)
-        if (u < 0xD800 || u > 0xDFFF)
-            all.append(QChar(char16_t(u)));
-    QStringEncoder encoder(name.constData());
-    const QByteArray out = encoder.encode(all);
-    std::vector<uint16_t> codes(all.size(), 0);
-    qsizetype i = 0;
-    bool aligned = true;
-    for (qsizetype k = 0; k < all.size() && aligned; ++k) {
-        if (i >= out.size()) {
-            aligned = false;
-            break;
+    const QString out = decoder.decode(in);
+    const QList<QStringView> pieces = QStringView(out).split(QLatin1Char('\n'));
+    if (pieces.size() == 128 + 126 * 191 + 1) {
+        std::array<bool, 256> single{};
+        qsizetype at = 0;
+        for (int b = 0x80; b < 0x100; ++b, ++at) {
+            const QStringView piece = pieces[at];
+            single[b] = piece.size() == 1 && valid(piece[0]);
+            if (single[b] && !(*table)[piece[0].unicode()])
+                (*table)[piece[0].unicode()] = uint16_t(b);
         }
-        const uint8_t b0 = uint8_t(out[i]);
-        if (b0 < 0x80) {
-            ++i; // the converter's substitute: not in the code page
-        } else if (single[b0]) {
-            codes[k] = b0;
-            ++i;
-        } else if (i + 1 < out.size()) {
-            codes[k] = uint16_t(b0 << 8 | uint8_t(out[i + 1]));
-            i += 2;
-        } else {
-            aligned = false;
-        }
-    }
-    if (aligned && i == out.size()) {
-        for (qsizetype k = 0; k < all.size(); ++k)
-            (*table)[all[k].unicode()] = codes[k];
+        for (int lead = 0x81; lead < 0xff; ++lead)
+            for (int trail = 0x40; trail < 0xff; ++trail, ++at) {
+                const QStringView piece = pieces[at];
+                if (single[lead] || piece.size() != 1 || !valid(piece[0]))
+                    continue;
+                // Where two pairs read as one character, the first is the one written.
+                uint16_t &slot = (*table)[piece[0].unicode()];
+                if (!slot)
+                    slot = uint16_t(lead << 8 | trail);
+            }
         return table;
     }
-    // A converter whose output cannot be walked: ask it character by character.
-    QStringEncoder one(name.constData(), QStringConverter::Flag::Stateless);
-    for (qsizetype k = 0; k < all.size(); ++k) {
-        one.resetState();
-        const QByteArray b = one.encode(QStringView(all).mid(k, 1));
+    // A converter that swallowed line ends: ask it character by character.
+    for (int u = 0x80; u < 0x10000; ++u) {
+        if (u >= 0xD800 && u <= 0xDFFF)
+            continue;
+        QStringEncoder one(name.constData());
+        const QChar c{char16_t(u)};
+        const QByteArray b = one.encode(QStringView(&c, 1));
         if (!one.hasError() && (b.size() == 1 || b.size() == 2) && uint8_t(b[0]) >= 0x80)
-            (*table)[all[k].unicode()] = b.size() == 1 ? uint8_t(b[0]) : uint16_t(uint8_t(b[0]) << 8 | uint8_t(b[1]));
+            (*table)[u] = b.size() == 1 ? uint8_t(b[0]) : uint16_t(uint8_t(b[0]) << 8 | uint8_t(b[1]));
     }
     return table;
 }

@@ -54,6 +54,10 @@ struct Encoded {
 };
 Encoded Encode(const QTextDocument &doc);
 
+// Builds what writing Chinese text needs (the code page's table, some milliseconds of
+// work), so that the first keystroke of a session does not; any thread may call it.
+void PrepareWriting();
+
 // The whole document as one RTF document: Encode(doc).Join().
 QByteArray Write(const QTextDocument &doc);
 

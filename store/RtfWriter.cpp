@@ -420,6 +420,8 @@ int DefaultCharsetFor(const QString &face)
 
 Encoded Encode(const QTextDocument &doc) { return Writer(doc).run(); }
 
+void PrepareWriting() { EncodeTableFor(936); }
+
 QByteArray Write(const QTextDocument &doc) { return Encode(doc).Join(); }
 
 qsizetype Encoded::Size() const

@@ -111,6 +111,7 @@ TEST(RealClipboard, APastedPictureAndTableSurviveAWindowBuiltAnewFromTheDatabase
     EXPECT_EQ(frm->redt[1]->PlainText(), expected);
     QSizeF size;
     ASSERT_FALSE(shownPicture(*frm->redt[1]->document(), &size).isNull()) << "the picture is not shown";
+    frm->weekNotes().WaitForWriter();
     EXPECT_EQ(storedPlain(home.dbPath(), "20100601"), expected) << "no object character in the plain text";
 
     // The window again, from the database only.

@@ -351,7 +351,7 @@ TEST_F(SearchWindowTest, MarksFollowEditsAtTheNextSave)
     frm->redt[3]->ClearSelection();
     frm->redt[2]->setFocus();
     typeText(frm->redt[2], u("新"));
-    QApplication::processEvents();
+    frm->weekNotes().WaitForWriter(); // the writer's save
     EXPECT_EQ(markedDays(*frm->chnRili), (std::vector<int>{1, 2, 12, 13}));
 }
 
