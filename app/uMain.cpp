@@ -424,8 +424,7 @@ QString TMainFrm::TodayLabel(tdt::TDateTime date)
 
 void TMainFrm::showWeekStatus()
 {
-    lblStatus->Set(TStatusLine::SaveFailure,
-                   m_week->SaveFailed() ? QString::fromUtf8(TWeekNotes::SaveFailedText) : QString());
+    lblStatus->Set(TStatusLine::SaveFailure, m_week->SaveStatusText());
     lblStatus->Set(TStatusLine::ReadFailure,
                    m_week->WeekReadFailed() ? QString::fromUtf8(TWeekNotes::WeekReadFailedText) : QString());
 }

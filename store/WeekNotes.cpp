@@ -148,19 +148,23 @@ QString TWeekNotes::failureHint() const
     return {};
 }
 
+QString TWeekNotes::SaveStatusText() const
+{
+    if (!SaveFailed())
+        return {};
+    if (m_locked)
+        return QString::fromUtf8(SaveLockedText);
+    const QString hint = failureHint();
+    return QString::fromUtf8(SaveFailedText) + (hint.isEmpty() ? QString() : QStringLiteral("（%1）").arg(hint));
+}
+
 QString TWeekNotes::statusText() const
 {
     QStringList parts;
     if (m_readFailed)
         parts << QString::fromUtf8(WeekReadFailedText);
-    if (SaveFailed()) {
-        if (m_locked) {
-            parts << QString::fromUtf8(SaveLockedText);
-        } else {
-            const QString hint = failureHint();
-            parts << QString::fromUtf8(SaveFailedText) + (hint.isEmpty() ? QString() : QStringLiteral("（%1）").arg(hint));
-        }
-    }
+    if (SaveFailed())
+        parts << SaveStatusText();
     return parts.join(QStringLiteral("；"));
 }
 

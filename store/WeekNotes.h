@@ -63,6 +63,9 @@ public:
     QStringList UnsavedKeys() const { return m_writer.FailedKeys(); }
     // A short plain message for the window; empty while all is well.
     QString statusText() const;
+    // Its part about saving: failed (with what to do, when that is known) or waiting for
+    // another program; empty while all is saved.
+    QString SaveStatusText() const;
 
     TNotesWriter &Writer() { return m_writer; }
 

@@ -72,6 +72,8 @@ protected:
     {
         frm = std::make_unique<TMainFrm>();
         frm->terminate = [this] { ++terminations; };
+        // The writer's own connection runs the saves.
+        frm->weekNotes().Writer().SetStatementHook([this](const QString &s) { statements << s; });
         return *frm;
     }
     TMainFrm &createShown()
@@ -124,6 +126,7 @@ TEST_F(MainWindowTest, CreationLoadsTodaysWeekAndSavesNothingUntilShown)
     EXPECT_TRUE(f.FormShown());
     f.redt[1]->setFocus();
     typeText(f.redt[1], QString::fromUtf8("周二的事"));
+    f.weekNotes().WaitForWriter();
     EXPECT_GT(writes(), 0);
     dm.RunLookup("20100601");
     ASSERT_EQ(dm.qryData.RecordCount(), 1);

@@ -213,6 +213,7 @@ TEST_F(RealDialogTest, TheFontDialogOpensOnSong16AndItsAnswerReachesTheCapturedS
         QTRY_VERIFY(QApplication::activeModalWidget() == nullptr);
         frm->redt[2]->setFocus(); // leaving the box saves it
         QApplication::processEvents();
+        frm->weekNotes().WaitForWriter();
 
         if (!k.accept) {
             EXPECT_EQ(storedBytes("20100601"), before);
@@ -330,6 +331,7 @@ TEST_F(RealDialogTest, TheStatusLineShowsBothMessagesWholeBesideTheOtherControls
     sqlite3_close(db);
     frm->redt[1]->setFocus();
     typeText(frm->redt[1], "x");
+    frm->weekNotes().WaitForWriter();
     frm->chnRili->setDateTime(EncodeDate(2010, 6, 8));
     // The failed save, the heavier fault, stands first.
     const QString text = QString::fromUtf8(TWeekNotes::SaveFailedText) + QStringLiteral("；")

@@ -8,6 +8,7 @@
 #include "NoteBox.h"
 #include "RtfCodec.h"
 #include "uDM.h"
+#include "WeekNotes.h"
 #include "uMain.h"
 
 #include <QApplication>

@@ -9,6 +9,7 @@
 #include "NotesRepository.h"
 #include "uDM.h"
 #include "uGlobal.h"
+#include "WeekNotes.h"
 #include "uMain.h"
 #include "uSearchTxt.h"
 
