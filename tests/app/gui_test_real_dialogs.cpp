@@ -195,6 +195,7 @@ TEST_F(RealDialogTest, TheFontDialogOpensOnSong16AndItsAnswerReachesTheCapturedS
         SCOPED_TRACE(k.name);
         frm->redt[1]->SetTextEmpty();
         selectInTuesday();
+        frm->weekNotes().WaitForWriter();
         const QByteArray before = storedBytes("20100601");
         QFont opened;
         DialogAnswer<QFontDialog> dialog;
