@@ -43,6 +43,9 @@ void TYearlyDatesMain::reload()
     }
     m_parts.calendar->setOwnDates([this](int y, int m, int d, bool shortForm) { return TextOn(y, m, d, shortForm); });
     MarkWeek();
+    // A date added or changed during the session is reminded of at once, not at the next start.
+    if (m_reminder)
+        m_reminder->DatesChanged();
 }
 
 const std::vector<TYearlyDatesMain::Hit> &TYearlyDatesMain::hitsIn(int year)

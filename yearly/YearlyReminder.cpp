@@ -24,10 +24,33 @@ void TYearlyReminder::Check()
     if (day == m_lastDay)
         return;
     m_lastDay = day;
-    m_lines.clear();
-    for (const yearly::TDue &due : yearly::DueWithin(m_dates(), tdt::DecodeDate(now)))
-        m_lines << QString::fromStdString(yearly::ReminderLine(due));
+    m_lines = dueToday();
     if (!m_lines.isEmpty() && notify)
         notify(QStringLiteral("纪念日提醒"), m_lines.join(QLatin1Char('\n')));
+    emit Announced(m_lines);
+}
+
+QStringList TYearlyReminder::dueToday() const
+{
+    QStringList lines;
+    for (const yearly::TDue &due : yearly::DueWithin(m_dates(), tdt::DecodeDate(platform::Now())))
+        lines << QString::fromStdString(yearly::ReminderLine(due));
+    return lines;
+}
+
+void TYearlyReminder::DatesChanged()
+{
+    if (m_lastDay < 0)
+        return; // Start announces them
+    const QStringList before = m_lines;
+    m_lines = dueToday();
+    if (m_lines == before)
+        return;
+    QStringList added;
+    for (const QString &line : m_lines)
+        if (!before.contains(line))
+            added << line;
+    if (!added.isEmpty() && notify)
+        notify(QStringLiteral("纪念日提醒"), added.join(QLatin1Char('\n')));
     emit Announced(m_lines);
 }

@@ -21,6 +21,9 @@ public:
     void Start();
     // Announces when the day (platform::Now) differs from the last announced one.
     void Check();
+    // The list was changed: once started, today's lines are announced again at once, and a
+    // line that was not announced before is also sent as a notification.
+    void DatesChanged();
     // The lines of the last announcement (empty when nothing was due).
     const QStringList &Lines() const { return m_lines; }
 
@@ -36,6 +39,8 @@ signals:
     void Announced(const QStringList &lines);
 
 private:
+    QStringList dueToday() const;
+
     std::function<std::vector<TYearlyDate>()> m_dates;
     QTimer m_timer;
     long long m_lastDay = -1;

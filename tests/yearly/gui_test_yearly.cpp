@@ -366,6 +366,10 @@ TEST_F(YearlyMainWindow, AddedFromTheDayMenuShownInCellLineAndTitleStrip)
     EXPECT_TRUE(m.pnlRight->lblYearly[4]->isVisible());
     EXPECT_FALSE(m.pnlRight->lblYearly[2]->isVisible());
 
+    // Two days ahead, within the lead days: reminded at once, not at the next start.
+    EXPECT_TRUE(m.lblStatus->isVisible());
+    EXPECT_EQ(m.lblStatus->toolTip(), QStringLiteral("纪念日提醒：2天后（6月12日）：结婚 10 周年"));
+
     QTest::mouseClick(cal->Grid(), Qt::LeftButton, {}, cal->Grid()->CellRect(6, 2).center());
     EXPECT_EQ(cal->SelectedDateLine()->text(), QStringLiteral("2026-06-12 农历四月廿七 结婚 10 周年"));
 }
