@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -174,3 +176,28 @@ TEST_F(Painter, DayHookMayTakeOverTheNumber)
 }
 
 } // namespace
+
+TEST(CellLine, AWideNameShrinksBeforeItIsCut)
+{
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    const int cell = QFontMetrics(font).horizontalAdvance(QStringLiteral("妈妈生")); // three characters' room
+    const struct {
+        const char *text;
+        bool whole;   // shown without an ellipsis
+        bool smaller; // in a smaller face
+    } cases[] = {
+        {"初五", true, false},
+        {"妈妈生日", true, true},         // one character too many: smaller, whole
+        {"外公外婆结婚纪念日", false, false}, // far too long even small: cut in the cell's own face
+    };
+    for (const auto &c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const TFittedLine fit = FitCellLine(font, text, cell);
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(fit.Text == text, c.whole) << fit.Text.toStdString();
+        EXPECT_EQ(QFontInfo(fit.Font).pixelSize() < 12, c.smaller);
+        EXPECT_GE(QFontInfo(fit.Font).pixelSize(), 9);
+        EXPECT_LE(QFontMetrics(fit.Font).horizontalAdvance(fit.Text), cell);
+    }
+}
