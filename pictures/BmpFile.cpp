@@ -187,6 +187,88 @@ bool readPlainPixels(QFile &f, qint64 fileSize, const PlainBmp &info, TPicture &
     return true;
 }
 
+// Run-length files are decoded here: a delta or an early end leaves pixels the file never
+// sets, and those must come out as a defined colour (the palette's first), not as whatever
+// the memory held.
+enum class Rle { No, Yes, Malformed };
+
+Rle readRleBmp(const QByteArray &all, TPicture &out)
+{
+    const auto *d = reinterpret_cast<const uchar *>(all.constData());
+    const qint64 size = all.size();
+    if (size < FileHeaderSize + InfoHeaderSize)
+        return Rle::No;
+    const quint32 hdrSize = u32(d + 14);
+    const quint32 compression = u32(d + 30);
+    const int bpp = u16(d + 28);
+    if (hdrSize < InfoHeaderSize || !((compression == 1 && bpp == 8) || (compression == 2 && bpp == 4)))
+        return Rle::No;
+    const qint32 width = s32(d + 18);
+    const qint32 height = s32(d + 22);
+    // Run-length pictures are stored bottom row first only.
+    if (width <= 0 || height <= 0 || qint64(width) * height > MaxPixels || hdrSize > size)
+        return Rle::Malformed;
+    const quint32 used = u32(d + 46);
+    const qint64 colours = used == 0 || used > (1u << bpp) ? (1 << bpp) : used;
+    const qint64 palette = FileHeaderSize + qint64(hdrSize);
+    const quint32 offBits = u32(d + 10);
+    if (palette + 4 * colours > size || offBits > size)
+        return Rle::Malformed;
+    QRgb table[256] = {};
+    for (qint64 i = 0; i < colours; ++i) {
+        const uchar *c = d + palette + 4 * i;
+        table[i] = qRgb(c[2], c[1], c[0]);
+    }
+    out = TPicture(width, height);
+    auto put = [&](qint64 x, qint64 y, int index) {
+        if (x < 0 || x >= width || y < 0 || y >= height)
+            return;
+        std::uint8_t *p = out.pixel(int(x), int(height - 1 - y));
+        const QRgb c = table[index];
+        p[0] = std::uint8_t(qBlue(c));
+        p[1] = std::uint8_t(qGreen(c));
+        p[2] = std::uint8_t(qRed(c));
+    };
+    for (qint64 y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            put(x, y, 0);
+    qint64 x = 0, y = 0;
+    qint64 i = offBits;
+    while (i + 1 < size && y < height) {
+        const int count = d[i], value = d[i + 1];
+        i += 2;
+        if (count > 0) { // a run: one byte repeated, its two halves alternating for 4 bits
+            for (int k = 0; k < count && x < width; ++k, ++x)
+                put(x, y, bpp == 8 ? value : (k % 2 ? value & 0x0F : value >> 4));
+            continue;
+        }
+        if (value == 0) { // end of row
+            x = 0;
+            ++y;
+        } else if (value == 1) { // end of picture
+            break;
+        } else if (value == 2) { // delta
+            if (i + 1 >= size)
+                break;
+            x += d[i];
+            y += d[i + 1];
+            i += 2;
+        } else { // `value` pixels given as they are, padded to a whole word
+            const qint64 bytes = bpp == 8 ? value : (value + 1) / 2;
+            if (i + bytes > size)
+                break;
+            for (int k = 0; k < value; ++k) {
+                const int b = bpp == 8 ? d[i + k] : (k % 2 ? d[i + k / 2] & 0x0F : d[i + k / 2] >> 4);
+                if (x < width)
+                    put(x, y, b);
+                ++x;
+            }
+            i += (bytes + 1) & ~qint64(1);
+        }
+    }
+    return Rle::Yes;
+}
+
 } // namespace
 
 TPicture FromImage(const QImage &image)
@@ -232,6 +314,16 @@ bool ReadBmp(const QString &path, TPicture &out, QString *error)
     }
     f.seek(0);
     const QByteArray all = f.readAll();
+    switch (readRleBmp(all, out)) {
+    case Rle::Yes:
+        return true;
+    case Rle::Malformed:
+        out = TPicture();
+        SetError(error, QStringLiteral("BMP 图片已损坏：%1").arg(path));
+        return false;
+    case Rle::No:
+        break;
+    }
     const QImage img = QImage::fromData(all, "BMP");
     if (img.isNull() || qint64(img.width()) * img.height() > MaxPixels) {
         SetError(error, QStringLiteral("BMP 图片已损坏：%1").arg(path));

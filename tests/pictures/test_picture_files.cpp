@@ -201,10 +201,11 @@ TEST_F(PictureFilesTest, RunsPastThePictureAreCutAtItsEdges)
     ASSERT_EQ(p.width, 4);
     ASSERT_EQ(p.height, 2);
     // The run is cut at the end of its row (the bottom one): nothing of it wraps into the
-    // top row, and the delta writes nowhere; every pixel is a palette colour or unset.
+    // top row, and the delta writes nowhere. Pixels the file never sets take the palette's
+    // first colour, not what the memory held (under valgrind this read was undefined).
     for (int x = 0; x < 4; ++x) {
         EXPECT_EQ(rgbAt(p, x, 1), G) << x;
-        EXPECT_NE(rgbAt(p, x, 0), G) << x;
+        EXPECT_EQ(rgbAt(p, x, 0), R) << x;
     }
     for (int i = 0; i < 8; ++i) {
         EXPECT_TRUE(QList<QRgb>({R, G, B, W, K}).contains(rgbAt(p, i % 4, i / 4))) << "pixel " << i;
