@@ -3,6 +3,8 @@
 #include "Dialogs.h"
 #include "SettingsFile.h"
 
+#include <QSaveFile>
+
 namespace weekexport {
 namespace {
 
@@ -36,6 +38,18 @@ QString DefaultName(tdt::TDateTime calendarValue)
            + digits(t.second, 2);
 }
 
+const char *const Gb18030Filter = "*.Txt";
+const char *const Utf8Filter = "文本文件 (UTF-8) (*.txt)";
+
+QByteArray Encode(const QStringList &lines, const QString &filter)
+{
+    const bool utf8 = filter == QString::fromUtf8(Utf8Filter);
+    QByteArray bytes;
+    for (const QString &l : lines)
+        bytes += (utf8 ? l.toUtf8() : settings::Encode(l)) + "\r\n";
+    return bytes;
+}
+
 QString FileName(const QString &chosen)
 {
     if (chosen.endsWith(QLatin1String(".txt"), Qt::CaseInsensitive))
@@ -45,8 +59,10 @@ QString FileName(const QString &chosen)
 
 void Export(QWidget *parent, const QStringList &lines, tdt::TDateTime calendarValue)
 {
-    const QString name =
-        dialogs::GetSaveFileName(parent, QString(), DefaultName(calendarValue), QStringLiteral("*.Txt"));
+    QString filter = QString::fromUtf8(Gb18030Filter);
+    const QString name = dialogs::GetSaveFileName(parent, QString(), DefaultName(calendarValue),
+                                                  filter + QStringLiteral(";;") + QString::fromUtf8(Utf8Filter),
+                                                  &filter);
     if (name.isNull())
         return;
     if (name.isEmpty()) {
@@ -54,7 +70,10 @@ void Export(QWidget *parent, const QStringList &lines, tdt::TDateTime calendarVa
         return;
     }
     const QString file = FileName(name);
-    if (!settings::Write(file, lines))
+    QSaveFile out(file);
+    // Written whole or not at all, as the settings files are.
+    const QByteArray bytes = Encode(lines, filter);
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
         dialogs::ShowError(QStringLiteral("无法写入文件 %1").arg(file), parent);
 }
 

@@ -3,6 +3,7 @@
 // formatting dropped, in GBK with CR LF line ends.
 #include "TDateTime.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -22,6 +23,13 @@ QString DefaultName(tdt::TDateTime calendarValue);
 // The file a chosen name stands for: ".txt" is added unless the name ends in it already,
 // in any case.
 QString FileName(const QString &chosen);
+
+// The save dialog's file types: GBK as ever, first, and UTF-8 for terminals and editors that
+// read nothing else.
+extern const char *const Gb18030Filter;
+extern const char *const Utf8Filter;
+// The lines as the file holds them, CR LF after each, in the encoding of the chosen type.
+QByteArray Encode(const QStringList &lines, const QString &filter);
 
 // Asks for the file and writes the lines; a name that is empty or a file that cannot be
 // written is reported, cancelling writes nothing. An existing file is replaced unasked.

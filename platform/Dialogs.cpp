@@ -112,12 +112,21 @@ int Ask(const QString &text, const QStringList &buttons, QWidget *parent)
     return int(added.indexOf(box.clickedButton()));
 }
 
-QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)
+QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                        QString *selectedFilter)
 {
     g_shown.append({"save", caption, dir + QLatin1Char('|') + filter});
-    if (g_scripted)
-        return nextAnswer().toString();
-    return QFileDialog::getSaveFileName(owner(parent), caption, dir, filter, nullptr, QFileDialog::DontConfirmOverwrite);
+    if (g_scripted) {
+        const QVariant a = nextAnswer();
+        if (a.typeId() != QMetaType::QStringList)
+            return a.toString();
+        const QStringList nameAndFilter = a.toStringList();
+        if (selectedFilter)
+            *selectedFilter = nameAndFilter.value(1);
+        return nameAndFilter.value(0);
+    }
+    return QFileDialog::getSaveFileName(owner(parent), caption, dir, filter, selectedFilter,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 QStringList GetOpenFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter)

@@ -28,7 +28,9 @@ int Ask(const QString &text, const QStringList &buttons, QWidget *parent = nullp
 
 // A null string when cancelled. An existing file is chosen without a question: the caller
 // replaces it.
-QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
+// Filters are separated by ";;"; `selectedFilter`, when given, gets the one the user chose.
+QString GetSaveFileName(QWidget *parent, const QString &caption, const QString &dir, const QString &filter,
+                        QString *selectedFilter = nullptr);
 QStringList GetOpenFileNames(QWidget *parent, const QString &caption, const QString &dir, const QString &filter);
 // Qt's own colour dialog, which always shows its custom colours.
 std::optional<QColor> GetColor(const QColor &initial, QWidget *parent = nullptr);
@@ -38,7 +40,7 @@ std::optional<QFont> GetFont(const QFont &initial, QWidget *parent = nullptr);
 
 // --- test seam ---------------------------------------------------------------
 // While scripted, no real dialog opens: each call takes the next queued answer
-// (QString for a file name, QStringList for file names, QColor, QFont, int for Ask; an invalid
+// (QString for a file name, QStringList for file names (for a save: the name and the chosen filter), QColor, QFont, int for Ask; an invalid
 // QVariant means "cancelled"); with nothing queued the dialog counts as cancelled.
 void SetScripted(bool on);
 void QueueAnswer(const QVariant &answer);

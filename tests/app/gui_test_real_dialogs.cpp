@@ -305,6 +305,32 @@ TEST_F(RealDialogTest, TheSaveDialogReplacesTheNamedFileWithoutAskingAndAddsNoSe
     EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList({"a.txt"}));
 }
 
+TEST_F(RealDialogTest, TheSaveDialogOffersUtf8BesideTheDefaultEncoding)
+{
+    frm->redt[0]->setPlainText(QString::fromUtf8("一行"));
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    for (const bool utf8 : {false, true}) {
+        SCOPED_TRACE(utf8);
+        const QString named = out.filePath(utf8 ? "u.txt" : "g.txt");
+        QStringList offered;
+        DialogAnswer<QFileDialog> dialog;
+        dialog.run([&] { frm->N_DataOutClick(); },
+                   [&](QFileDialog *d) {
+                       offered = d->nameFilters();
+                       if (utf8)
+                           d->selectNameFilter(QString::fromUtf8(weekexport::Utf8Filter));
+                       d->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(named);
+                       static_cast<QDialog *>(d)->accept();
+                   });
+        ASSERT_TRUE(dialog.seen);
+        EXPECT_EQ(offered, QStringList({"*.Txt", QString::fromUtf8("文本文件 (UTF-8) (*.txt)")}));
+        const QString text = frm->ExportLines().join("\r\n") + "\r\n";
+        EXPECT_EQ(fileBytes(named), utf8 ? text.toUtf8() : settings::Encode(text));
+        EXPECT_TRUE(fileBytes(named).contains(utf8 ? QByteArray("\xe4\xb8\x80\xe8\xa1\x8c") : QByteArray("\xd2\xbb\xd0\xd0")));
+    }
+}
+
 TEST(WeekExportName, TxtInAnyCaseIsKeptAndAnythingElseGetsIt)
 {
     const struct {
