@@ -1,6 +1,7 @@
 #include "CalendarPainter.h"
 
 #include <QFontMetrics>
+#include <QFontInfo>
 #include <QPainter>
 
 #include <algorithm>
@@ -20,6 +21,24 @@ void DrawLine(QPainter &p, const QRect &area, const QString &text, Qt::Alignment
     const QString shown = p.fontMetrics().elidedText(text, Qt::ElideRight, area.width());
     p.drawText(area, int(align) | Qt::TextSingleLine | Qt::TextDontClip, shown);
 }
+
+} // namespace
+
+TFittedLine FitCellLine(const QFont &font, const QString &text, int width, int minPixelSize)
+{
+    QFont f = font;
+    if (QFontMetrics(f).horizontalAdvance(text) > width) {
+        for (int px = QFontInfo(font).pixelSize() - 1; px >= minPixelSize; --px) {
+            f.setPixelSize(px);
+            if (QFontMetrics(f).horizontalAdvance(text) <= width)
+                return {f, text};
+        }
+        f = font;
+    }
+    return {f, QFontMetrics(f).elidedText(text, Qt::ElideRight, width)};
+}
+
+namespace {
 
 // A large pale number: one line centred in its band, clipped to it, on an opaque white box.
 void DrawBandText(QPainter &p, const QRect &band, const QString &text, const QFont &font, const QColor &color)
@@ -267,7 +286,9 @@ void TCalendarPainter::DrawDayCell(QPainter &p, const TcnDateInf &cell, const QR
     if (DrawCnDateCell)
         DrawCnDateCell(cell.Day, &p, l, selected, text, defaultDraw);
     if (defaultDraw) {
-        DrawLine(p, cnArea, text, Qt::AlignHCenter | Qt::AlignTop);
+        const TFittedLine fit = FitCellLine(Style.FontCnDate, text, cnArea.width());
+        p.setFont(fit.Font);
+        p.drawText(cnArea, Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine | Qt::TextDontClip, fit.Text);
         if (showSelection) {
             p.setPen(QPen(ToQColor(Style.ColorSelectedFrame), 0));
             p.setBrush(Qt::NoBrush);

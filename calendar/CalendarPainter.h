@@ -25,6 +25,15 @@ struct TCalendarFonts {
     QFont Mark;      // 休 / 班; its pixel size follows the cells
 };
 
+// A day cell's lunar line (a lunar day, a festival, a user's own date): a text too wide for
+// the cell is drawn in a smaller face, down to `minPixelSize`, before it is cut with an
+// ellipsis, so that "妈妈生日" shows whole rather than as "妈…".
+struct TFittedLine {
+    QFont Font;
+    QString Text;
+};
+TFittedLine FitCellLine(const QFont &font, const QString &text, int width, int minPixelSize = 9);
+
 class TCalendarPainter {
 public:
     explicit TCalendarPainter(const TChnCalendarModel &model) : m_model(model) {}

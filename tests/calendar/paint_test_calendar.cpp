@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 
 #include <algorithm>
@@ -171,6 +173,54 @@ TEST_F(Painter, DayHookMayTakeOverTheNumber)
     };
     EXPECT_EQ(inked(Compose(4, 1, false, false)), 0);
     EXPECT_EQ(days, std::vector<int>{1});
+}
+
+
+// Measuring text needs the application the fixture makes.
+TEST_F(Painter, AWideNameInACellShrinksBeforeItIsCut)
+{
+    QFont font(QStringLiteral("宋体"));
+    font.setPixelSize(12);
+    const int cell = QFontMetrics(font).horizontalAdvance(QStringLiteral("妈妈生")); // three characters' room
+    const struct {
+        const char *text;
+        bool whole;   // shown without an ellipsis
+        bool smaller; // in a smaller face
+    } cases[] = {
+        {"初五", true, false},
+        {"妈妈生日", true, true},         // one character too many: smaller, whole
+        {"外公外婆结婚纪念日", false, false}, // far too long even small: cut in the cell's own face
+    };
+    for (const auto &c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        const TFittedLine fit = FitCellLine(font, text, cell);
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(fit.Text == text, c.whole) << fit.Text.toStdString();
+        EXPECT_EQ(QFontInfo(fit.Font).pixelSize() < 12, c.smaller);
+        EXPECT_GE(QFontInfo(fit.Font).pixelSize(), 9);
+        EXPECT_LE(QFontMetrics(fit.Font).horizontalAdvance(fit.Text), cell);
+    }
+}
+
+} // namespace
+
+namespace {
+
+// In the month itself: the drawn cell is none of the cut forms of the name.
+TEST_F(Painter, AWideNameInTheMonthIsNotDrawnCut)
+{
+    const QString name = QString::fromUtf8("妈妈生日");
+    QString shown;
+    painter.DrawCnDateCell = [&](int, QPainter *, const QRect &, bool, QString &text, bool &) { text = shown; };
+    shown = name;
+    const QImage whole = Compose(4, 1, false, false);
+    const QFontMetrics fm(painter.Style.FontCnDate);
+    ASSERT_GT(fm.horizontalAdvance(name), Cell(4, 1).width()) << "the name must be too wide for the cell";
+    for (int n = 1; n < name.size(); ++n) {
+        shown = name.left(n) + QChar(0x2026);
+        SCOPED_TRACE(shown.toStdString());
+        EXPECT_NE(Compose(4, 1, false, false), whole);
+    }
 }
 
 } // namespace
