@@ -23,10 +23,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QTest>
 #include <QLineEdit>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -313,7 +315,7 @@ TEST_F(MainWindowTest, ExportWritesTheWeekInGbkWithCrLf)
     const auto shown = dialogs::TakeShown();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_TRUE(shown[0].detail.toString().startsWith(QString::fromUtf8("周 20100606080706|")));
-    EXPECT_TRUE(shown[0].detail.toString().endsWith("*.Txt"));
+    EXPECT_TRUE(shown[0].detail.toString().endsWith(QString::fromUtf8("|*.Txt;;文本文件 (UTF-8) (*.txt)")));
 
     QByteArray expected;
     auto gbk = [](const char *utf8) { return settings::Encode(QString::fromUtf8(utf8)); };
@@ -468,6 +470,18 @@ TEST_F(MainWindowTest, OptionsMenuHasItsItemsAndOpensThePages)
     ASSERT_EQ(pages.size(), 2);
     EXPECT_TRUE(pages[0].endsWith("web/help4/tavi1.htm"));
     EXPECT_TRUE(pages[1].endsWith("web/help4/tavi2.htm"));
+
+    // The help page names every item the user sees in the menu.
+    QFile help(QStringLiteral(TAVI_TEST_DATA "/../../web/help4/tavi1.htm"));
+    ASSERT_TRUE(help.open(QIODevice::ReadOnly)) << help.fileName().toStdString();
+    const QString page = QString::fromUtf8(help.readAll()).remove(QRegularExpression(QStringLiteral("\\s")));
+    for (const QString &name : f.actions().Items(QStringLiteral("popSysset"))) {
+        const QAction *a = f.actions().Find(name);
+        if (!a->isSeparator() && a->isVisible()) {
+            EXPECT_TRUE(page.contains(QString(a->text()).remove(QRegularExpression(QStringLiteral("\\s")))))
+                << a->text().toStdString();
+        }
+    }
 }
 
 TEST_F(MainWindowTest, TheWebPanelShowsTheShippedPageOnceTheWindowHasPainted)

@@ -77,6 +77,18 @@ std::vector<PasteCase> cases()
                            "<tr><td colspan=2>wide</td></tr></table><!--EndFragment--></body></html>");
          },
          QStringLiteral("before  after\r\nA\tB b\r\nwide\t"), {{QSizeF(40, 20), QSize(40, 20)}}},
+        {"HtmlOfABrowserStartsAtItsFirstLine",
+         [](const QString &) {
+             return html(QString::fromUtf8("<meta charset='utf-8'><p style=\"margin-top:0\">第一行</p><p>第二行</p>"));
+         },
+         QString::fromUtf8("第一行\r\n第二行"), {}},
+        {"HtmlOfAnEditorStartsAtItsFirstLine",
+         [](const QString &) {
+             return html(QString::fromUtf8("<html><head><meta http-equiv=\"content-type\" content=\"text/html; "
+                                           "charset=utf-8\"></head><body>\n<!--StartFragment--><div>第一行</div>"
+                                           "<div>第二行</div><!--EndFragment-->\n</body></html>"));
+         },
+         QString::fromUtf8("第一行\r\n第二行"), {}},
         {"PictureFileTooWideForTheBox",
          [](const QString &dir) {
              picture(3000, 1500).save(dir + "/big.png");
