@@ -30,8 +30,12 @@ void InstallFontMapping()
 
 void CrispSmallSong(QFont &f)
 {
-    if (f.family() == QStringLiteral("宋体") && f.pixelSize() > 0 && f.pixelSize() <= 16)
+    if (f.family() == QStringLiteral("宋体") && f.pixelSize() > 0 && f.pixelSize() <= 16) {
         f.setStyleStrategy(QFont::NoAntialias);
+        // Above a scale factor of 1 Qt stops hinting, and the face's small bitmaps drawn
+        // unhinted without antialiasing lose their right part ("班" shows as "王J").
+        f.setHintingPreference(QFont::PreferFullHinting);
+    }
 }
 
 TFontWarmUp::TFontWarmUp()

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPainter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -288,6 +289,60 @@ TEST_F(Marks, AWiderDayTextLeavesNoRoomForTheMark)
     const QImage off = CellImage(col, row);
     Restyle(*cal, [&](TChnCalendarStyle &s) { s.ShowWorkdayMarks = true; });
     EXPECT_EQ(CellImage(col, row), off);
+}
+
+// At a scale factor of 2 the cells are drawn as at 1 and doubled: the calendar-shot tool
+// run both ways shows every mark of the month pixel for pixel alike (the small crisp face
+// once drew "班" as its left half there).
+TEST_F(Marks, AtScaleFactorTwoEveryMarkIsDrawnWhole)
+{
+    cal->setDateTime(EncodeDate(2026, 10, 15));
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    auto shoot = [&](const QString &scaleFactor, const QString &name) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_SCALE_FACTOR"), scaleFactor);
+        env.remove(QStringLiteral("TAVI_HOME"));
+        p.setProcessEnvironment(env);
+        const QString out = dir.filePath(name);
+        // At 1 the tool doubles the picture itself.
+        p.start(QStringLiteral(CALENDAR_SHOT), {out, QStringLiteral("2026-10-15"), scaleFactor == "1" ? "2" : "1"});
+        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        return QImage(out).convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage doubled = shoot(QStringLiteral("1"), QStringLiteral("1.png"));
+    const QImage scaled = shoot(QStringLiteral("2"), QStringLiteral("2.png"));
+    ASSERT_EQ(doubled.size(), QSize(622, 506));
+    ASSERT_EQ(scaled.size(), doubled.size());
+    int marks = 0;
+    for (int d = 1; d <= 31; ++d) {
+        int col, row;
+        Place(d, col, row);
+        const QRect mark = cal->WorkdayMarkRect(col, row);
+        if (MarkOfDay(d) == TWorkdayMark::None || d == 15)
+            continue;
+        SCOPED_TRACE(d);
+        ASSERT_FALSE(mark.isEmpty());
+        const QRect at = mark.translated(cal->Grid()->geometry().topLeft() + cal->Grid()->CellRect(col, row).topLeft());
+        const QRect twice(at.topLeft() * 2, at.size() * 2);
+        const QImage a = doubled.copy(twice), b = scaled.copy(twice);
+        // The glyph's own pixels: the pale year behind some marks is smoothed otherwise at 2.
+        const QColor ink = Rgb(MarkOfDay(d) == TWorkdayMark::Off ? cal->Style().ColorOffDay : cal->Style().ColorWorkDay);
+        int inked = 0, differ = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                const bool inA = a.pixelColor(x, y).rgb() == ink.rgb(), inB = b.pixelColor(x, y).rgb() == ink.rgb();
+                inked += inA;
+                differ += inA != inB;
+            }
+        EXPECT_GE(inked, 4 * 10);
+        EXPECT_EQ(differ, 0);
+        ++marks;
+    }
+    EXPECT_EQ(marks, 8); // 1-7 休, 10 班
 }
 
 // ---- the program-wide table ----
