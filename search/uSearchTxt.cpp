@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTextCursor>
 
@@ -226,6 +227,7 @@ bool TSearchTxtFrm::showCurrent(int direction, bool &wrapped)
             c.setPosition(at[occurrence] + int(m_search.Keyword().size()), QTextCursor::KeepAnchor);
             box->setTextCursor(c);
             box->ensureCursorVisible();
+            keepClear(box, c);
             lblPos->setText(QStringLiteral("%1 / %2").arg(m_search.Ordinal(inBox)).arg(m_search.Total()));
             btnLast->setEnabled(true);
             return true;
@@ -233,6 +235,31 @@ bool TSearchTxtFrm::showCurrent(int direction, bool &wrapped)
         wrapped = (direction > 0 ? m_search.Next(0) : m_search.Previous(0)) || wrapped;
     }
     return false;
+}
+
+void TSearchTxtFrm::keepClear(TNoteBox *box, const QTextCursor &found)
+{
+    QList<QRect> avoid;
+    // The keyword with a little of what surrounds it.
+    QTextCursor from(found), to(found);
+    from.setPosition(found.selectionStart());
+    to.setPosition(found.selectionEnd());
+    const QRect match = box->cursorRect(from).united(box->cursorRect(to));
+    avoid.append(QRect(box->viewport()->mapToGlobal(match.topLeft()), match.size()).adjusted(-8, -4, 8, 4));
+    // Its day in the calendar.
+    const TChnCalendar *cal = Target.calendar;
+    const int day = tdt::DecodeDate(cal->DateTime()).day;
+    for (int k = 1; k <= 42; ++k) {
+        const TcnDateInf &cell = cal->Model().Cell(k);
+        if (cell.InUse && cell.Day == day) {
+            const QRect r = cal->Grid()->CellRect((k - 1) % 7 + 1, (k - 1) / 7 + 1);
+            avoid.append(QRect(cal->Grid()->mapToGlobal(r.topLeft()), r.size()));
+            break;
+        }
+    }
+    const QWidget *owner = parentWidget() ? parentWidget()->window() : window();
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
+    move(winkit::ClearPlace(frameGeometry(), owner->frameGeometry(), screen, avoid));
 }
 
 void TSearchTxtFrm::notice(const QString &text)

@@ -14,6 +14,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTextCursor;
 class TChnCalendar;
 class TCloseButton;
 class TDM;
@@ -71,6 +72,8 @@ private:
     bool showCurrent(int direction, bool &wrapped);
     // Moves the calendar to the day at SearchPos; how often its box holds the keyword.
     int openCurrentDay(TNoteBox *&box, std::vector<int> &at);
+    // Moves the window off the keyword just found and off its day in the calendar.
+    void keepClear(TNoteBox *box, const QTextCursor &found);
     void notice(const QString &text);
     void nothingFound(const QString &keyword);
 

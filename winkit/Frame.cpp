@@ -7,6 +7,8 @@
 #include <QShowEvent>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace winkit {
 namespace {
 
@@ -68,6 +70,45 @@ void CentreOn(QWidget *window, const QWidget *over)
     }
     const QSize size = window->frameGeometry().size();
     window->move(area.x() + (area.width() - size.width()) / 2, area.y() + (area.height() - size.height()) / 2);
+}
+
+QPoint ClearPlace(const QRect &current, const QRect &owner, const QRect &screen, const QList<QRect> &avoid)
+{
+    auto covered = [&](const QRect &r) {
+        qint64 area = 0;
+        for (const QRect &a : avoid) {
+            const QRect i = r.intersected(a);
+            area += qint64(i.width()) * i.height();
+        }
+        return area;
+    };
+    if (covered(current) == 0)
+        return current.topLeft();
+    const int w = current.width(), h = current.height();
+    const int xs[] = {owner.left(), owner.left() + (owner.width() - w) / 2, owner.right() + 1 - w, owner.left() - w,
+                      owner.right() + 1};
+    const int ys[] = {owner.top(), owner.top() + (owner.height() - h) / 2, owner.bottom() + 1 - h, owner.top() - h,
+                      owner.bottom() + 1};
+    QPoint best = current.topLeft();
+    qint64 bestCovered = covered(current);
+    qint64 bestDistance = 0;
+    for (const int x : xs)
+        for (const int y : ys) {
+            QRect r(x, y, w, h);
+            if (screen.isValid()) {
+                // Kept on the screen; a window larger than the screen keeps its top left on it.
+                r.moveLeft(std::max(screen.left(), std::min(r.left(), screen.right() + 1 - w)));
+                r.moveTop(std::max(screen.top(), std::min(r.top(), screen.bottom() + 1 - h)));
+            }
+            const qint64 c = covered(r);
+            const qint64 d = (r.topLeft() - current.topLeft()).manhattanLength();
+            if (c < bestCovered || (c == bestCovered && d < bestDistance)) {
+                best = r.topLeft();
+                bestCovered = c;
+                bestDistance = d;
+            }
+        }
+    return best;
 }
 
 } // namespace winkit

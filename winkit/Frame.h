@@ -2,6 +2,8 @@
 // The frame every borderless secondary window shares: no system caption, dragged by
 // chosen widgets, centred when shown.
 #include <QDialog>
+#include <QList>
+#include <QRect>
 
 #include <initializer_list>
 
@@ -12,6 +14,11 @@ namespace winkit {
 void MakeDragHandle(QWidget *handle);
 // Centres the window on another window, or on the screen's work area when there is none.
 void CentreOn(QWidget *window, const QWidget *over);
+// Where a window of `size` now at `current` should stand so that it covers none of
+// `avoid`: where it is when that is clear, else the nearest clear place against the
+// edges or the middle of `owner`, inside it or beside it, within `screen`; when no such
+// place is clear, the one covering least.
+QPoint ClearPlace(const QRect &current, const QRect &owner, const QRect &screen, const QList<QRect> &avoid);
 
 } // namespace winkit
 

@@ -203,6 +203,41 @@ TEST_F(SearchWindowTest, NextGoesThroughTheBoxThenTheWeeksAndWrapsWithANotice)
     EXPECT_TRUE(dialogs::TakeShown().isEmpty());
 }
 
+// The window stands off every match it shows and off that day in the calendar, in either
+// row of boxes.
+TEST_F(SearchWindowTest, TheWindowCoversNeitherTheMatchNorItsDay)
+{
+    TSearchTxtFrm *w = open(u("周报"));
+    for (int step = 0; step < 5; ++step) {
+        next(w);
+        QApplication::processEvents();
+        int box = -1;
+        for (int b = 0; b < 6; ++b)
+            if (frm->redt[b]->textCursor().hasSelection())
+                box = b;
+        ASSERT_GE(box, 0);
+        TNoteBox *b = frm->redt[box];
+        QTextCursor from = b->textCursor(), to = b->textCursor();
+        from.setPosition(from.selectionStart());
+        to.setPosition(to.selectionEnd());
+        const QRect local = b->cursorRect(from).united(b->cursorRect(to));
+        const QRect match(b->viewport()->mapToGlobal(local.topLeft()), local.size());
+        int col = 0, row = 0;
+        const int day = DecodeDate(frm->chnRili->DateTime()).day;
+        for (int k = 1; k <= 42; ++k)
+            if (frm->chnRili->Model().Cell(k).InUse && frm->chnRili->Model().Cell(k).Day == day) {
+                col = (k - 1) % 7 + 1;
+                row = (k - 1) / 7 + 1;
+            }
+        ASSERT_GT(col, 0);
+        const QRect cellLocal = frm->chnRili->Grid()->CellRect(col, row);
+        const QRect cell(frm->chnRili->Grid()->mapToGlobal(cellLocal.topLeft()), cellLocal.size());
+        SCOPED_TRACE(testing::Message() << shownDay().toStdString() << " box " << box);
+        EXPECT_FALSE(w->frameGeometry().intersects(match));
+        EXPECT_FALSE(w->frameGeometry().intersects(cell));
+    }
+}
+
 TEST_F(SearchWindowTest, PreviousGoesBackTheSameWay)
 {
     TSearchTxtFrm *w = open(u("周报"));

@@ -357,3 +357,35 @@ TEST(ActionTable, CommandsByNameGoIntoMenusWhereTheyAreAsked)
     EXPECT_EQ(table.Find(QStringLiteral("none")), nullptr);
     EXPECT_EQ(table.Menu(QStringLiteral("m")), &menu);
 }
+
+TEST(ClearPlace, StaysWhenClearElseTheNearestClearPlaceElseTheLeastCovered)
+{
+    const QRect owner(100, 100, 900, 500), screen(0, 0, 1280, 800);
+    const QRect centred(100 + (900 - 500) / 2, 100 + (500 - 200) / 2, 500, 200);
+    const struct {
+        const char *name;
+        QList<QRect> avoid;
+        QPoint want;
+    } cases[] = {
+        {"nothing to avoid", {}, centred.topLeft()},
+        {"clear of the match", {QRect(120, 500, 40, 16)}, centred.topLeft()},
+        // A match in the lower middle: up against the owner's top, the nearest clear place.
+        {"match under it", {QRect(540, 420, 40, 16)}, QPoint(300, 100)},
+        // Above and below it taken as well: beside the owner, kept on the screen.
+        {"top and bottom taken", {QRect(540, 420, 40, 16), QRect(500, 150, 40, 16), QRect(150, 560, 40, 16)},
+         QPoint(0, 250)},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QPoint at = winkit::ClearPlace(centred, owner, screen, c.avoid);
+        EXPECT_EQ(at, c.want);
+        const QRect placed(at, centred.size());
+        EXPECT_TRUE(screen.contains(placed));
+        for (const QRect &a : c.avoid)
+            EXPECT_FALSE(placed.intersects(a));
+    }
+    // Nowhere clear: the least covered place, between two bands taking a screen too low.
+    const QRect low(0, 0, 600, 300);
+    EXPECT_EQ(winkit::ClearPlace(QRect(50, 100, 500, 200), low, low, {QRect(0, 0, 600, 60), QRect(0, 240, 600, 60)}),
+              QPoint(50, 50));
+}
