@@ -107,3 +107,6 @@ set(_tavi_qm "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_TRANSLATIONS}/qtbase_zh_CN.qm"
 if(EXISTS "${_tavi_qm}")
   install(FILES "${_tavi_qm}" DESTINATION ${TAVI_INSTALL_DIR}/translations)
 endif()
+# What that catalogue lacks, in both installations.
+install(FILES ${TAVI_QT_QM} DESTINATION ${TAVI_INSTALL_DIR}/translations)
+install(FILES ${TAVI_QT_QM} DESTINATION share/tavi/translations ${_sys})

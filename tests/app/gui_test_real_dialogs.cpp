@@ -8,6 +8,7 @@
 #include "Dialogs.h"
 #include "EditCommands.h"
 #include "NoteBox.h"
+#include "QtTranslations.h"
 #include "RtfCodec.h"
 #include "SettingsFile.h"
 #include "StatusLine.h"
@@ -25,6 +26,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QLabel>
@@ -329,6 +331,33 @@ TEST_F(RealDialogTest, TheSaveDialogOffersUtf8BesideTheDefaultEncoding)
         EXPECT_EQ(fileBytes(named), utf8 ? text.toUtf8() : settings::Encode(text));
         EXPECT_TRUE(fileBytes(named).contains(utf8 ? QByteArray("\xe4\xb8\x80\xe8\xa1\x8c") : QByteArray("\xd2\xbb\xd0\xd0")));
     }
+}
+
+// Qt 6.4's Chinese catalogue lacks the word its file dialogs name a folder with; the
+// program's own catalogue, laid out by the build as the installation ships it, adds it.
+TEST_F(RealDialogTest, TheFileDialogNamesAFolderInChinese)
+{
+    ASSERT_FALSE(platform::InstallQtTranslations(QStringLiteral(TAVI_APP_DIR)).isEmpty());
+    QTemporaryDir out;
+    ASSERT_TRUE(out.isValid());
+    ASSERT_TRUE(QDir(out.path()).mkdir(QStringLiteral("旧周记")));
+    QString type, header;
+    DialogAnswer<QFileDialog> dialog;
+    dialog.run([&] { frm->N_DataOutClick(); },
+               [&](QFileDialog *d) {
+                   d->setDirectory(out.path());
+                   d->setViewMode(QFileDialog::Detail);
+                   auto *model = d->findChild<QFileSystemModel *>();
+                   const QString folder = out.filePath(QStringLiteral("旧周记"));
+                   if (model && QTest::qWaitFor([&] { return model->index(folder).isValid(); }, 5000)) {
+                       type = model->index(folder).siblingAtColumn(2).data().toString();
+                       header = model->headerData(2, Qt::Horizontal).toString();
+                   }
+                   d->reject();
+               });
+    ASSERT_TRUE(dialog.seen);
+    EXPECT_EQ(header, QString::fromUtf8("类型"));
+    EXPECT_EQ(type, QString::fromUtf8("文件夹"));
 }
 
 TEST(WeekExportName, TxtInAnyCaseIsKeptAndAnythingElseGetsIt)
