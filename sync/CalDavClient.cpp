@@ -504,6 +504,28 @@ std::optional<std::vector<TCalDavClient::Member>> TCalDavClient::Fetch(const QUr
     return members;
 }
 
+TCalDavClient::Import TCalDavClient::ImportInto(const QUrl &collection, const QByteArray &calendar)
+{
+    m_error = Error();
+    int status = 0;
+    const auto self = propfind(collection, "0", "<D:getetag/>", &status);
+    if (!self)
+        return Import::Failed;
+    if (self->empty() || self->front().etag.isEmpty())
+        return Import::NotOffered;
+    THttpRequest r{"PUT", collection, {}, calendar, ImportTimeoutMs};
+    r.headers.append(QPair<QByteArray, QByteArray>("Content-Type", "text/calendar; charset=utf-8"));
+    r.headers.append(QPair<QByteArray, QByteArray>("If-Match", self->front().etag));
+    const THttpResponse answer = m_transport.Send({r}).front();
+    if (answer.ok())
+        return Import::Done;
+    if (answer.failure != THttpResponse::Failure::None || answer.status == 401) {
+        fail(answer);
+        return Import::Failed;
+    }
+    return Import::NotOffered;
+}
+
 std::vector<TCalDavClient::Written> TCalDavClient::Apply(const QUrl &collection,
                                                                         const std::vector<Write> &writes)
 {

@@ -65,6 +65,14 @@ public:
     // refused us (the writes that are ok were done all the same).
     std::vector<Written> Apply(const QUrl &collection, const std::vector<Write> &writes);
 
+    // A whole calendar into an empty collection in one request, for a server that takes a
+    // PUT of the collection itself (the objects are named by their UIDs); the collection's
+    // ETag makes sure nothing came in meanwhile. NotOffered: the server has no such way
+    // (or something came in), the objects are to go one by one.
+    enum class Import { Done, NotOffered, Failed };
+    Import ImportInto(const QUrl &collection, const QByteArray &calendar);
+    int ImportTimeoutMs = 15 * 60 * 1000; // the server answers only when it has stored everything
+
     // Plain HTTP is let through only to this machine unless the user insisted.
     static bool SafeAddress(const QUrl &url, bool plainHttpAllowed);
     static QString PathOf(const QUrl &collection, const QString &href);

@@ -6,6 +6,7 @@
 #include <QSslCertificate>
 #include <QSslConfiguration>
 #include <QSslError>
+#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -25,14 +26,19 @@ TQtTransport::TQtTransport(const QString &user, const QString &password, const Q
         m_authorization = "Basic " + (user + QLatin1Char(':') + password).toUtf8().toBase64();
 }
 
+TQtTransport::~TQtTransport() = default;
+
 std::vector<THttpResponse> TQtTransport::Send(const std::vector<THttpRequest> &requests)
 {
     std::vector<THttpResponse> answers(requests.size());
     if (requests.empty())
         return answers;
-    QNetworkAccessManager nam;
-    // Redirects are the client's business: a PROPFIND must not turn into a GET.
-    nam.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    if (!m_nam || m_nam->thread() != QThread::currentThread()) {
+        m_nam = std::make_unique<QNetworkAccessManager>();
+        // Redirects are the client's business: a PROPFIND must not turn into a GET.
+        m_nam->setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
+    }
+    QNetworkAccessManager &nam = *m_nam;
     QEventLoop loop;
     size_t next = 0, done = 0;
     std::function<void()> startNext;
@@ -51,7 +57,7 @@ std::vector<THttpResponse> TQtTransport::Send(const std::vector<THttpRequest> &r
         }
         const THttpRequest &r = requests[i];
         QNetworkRequest req(r.url);
-        req.setTransferTimeout(TimeoutMs);
+        req.setTransferTimeout(r.timeoutMs > 0 ? r.timeoutMs : TimeoutMs);
         req.setAttribute(QNetworkRequest::Http2AllowedAttribute, false);
         for (const auto &h : r.headers)
             req.setRawHeader(h.first, h.second);
@@ -112,6 +118,8 @@ std::vector<THttpResponse> TQtTransport::Send(const std::vector<THttpRequest> &r
                 if (err != QNetworkReply::NoError)
                     answer->error = reply->errorString();
             }
+            // The manager outlives this round: nothing of the reply may call back into it.
+            reply->disconnect();
             reply->deleteLater();
             ++done;
             if (next < requests.size())

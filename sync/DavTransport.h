@@ -16,6 +16,7 @@ struct THttpRequest {
     QUrl url;
     QList<QPair<QByteArray, QByteArray>> headers;
     QByteArray body;
+    int timeoutMs = 0; // without a byte moving; 0: the transport's own
 };
 
 struct THttpResponse {
@@ -42,18 +43,24 @@ public:
 // answer's body is read in pieces and given up beyond MaxBody, so that a server sending
 // without end cannot fill the memory. A certificate the system does not trust is taken
 // only when its fingerprint is the one the user accepted.
+class QNetworkAccessManager;
+
 class TQtTransport : public TDavTransport {
 public:
     TQtTransport(const QString &user, const QString &password, const QByteArray &acceptedFingerprint = {});
+    ~TQtTransport() override;
     std::vector<THttpResponse> Send(const std::vector<THttpRequest> &requests) override;
 
     qint64 MaxBody = 16LL * 1024 * 1024;
     int TimeoutMs = 30000;   // without a byte moving
-    int MaxInFlight = 6;
+    int MaxInFlight = 6; // Qt opens at most six connections to one server
     // Set from another thread: every request under way is given up at once (the program is ending).
     std::shared_ptr<std::atomic_bool> Cancel;
 
 private:
+    // One for the transport's life, made on the thread that sends: its connections stay
+    // open between rounds instead of a new handshake for every request.
+    std::unique_ptr<QNetworkAccessManager> m_nam;
     QByteArray m_authorization;
     QByteArray m_acceptedFingerprint;
 };

@@ -117,14 +117,19 @@ QString KeyOfUid(const QString &uid)
     return m.hasMatch() ? m.captured(1) : QString();
 }
 
-QByteArray Write(const Entry &entry)
+namespace {
+
+Component NewCalendar()
 {
-    Quiet();
     Component cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
     icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
     icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//Tavi//Week notes 4.0//ZH"));
+    return cal;
+}
+
+icalcomponent *NewJournal(const Entry &entry)
+{
     icalcomponent *j = icalcomponent_new(ICAL_VJOURNAL_COMPONENT);
-    icalcomponent_add_component(cal.get(), j);
     icalcomponent_add_property(j, icalproperty_new_uid(Utf8(entry.uid).constData()));
     const QDateTime modified = entry.lastModified.isValid() ? entry.lastModified : QDateTime::currentDateTimeUtc();
     icalcomponent_add_property(j, icalproperty_new_dtstamp(UtcTime(modified)));
@@ -151,10 +156,39 @@ QByteArray Write(const Entry &entry)
         icalproperty_set_x_name(x, MachineProperty);
         icalcomponent_add_property(j, x);
     }
+    return j;
+}
+
+QByteArray Serialized(const Component &cal)
+{
     char *text = icalcomponent_as_ical_string_r(cal.get());
     QByteArray out(text);
     icalmemory_free_buffer(text);
     return out;
+}
+
+} // namespace
+
+QByteArray Write(const Entry &entry)
+{
+    Quiet();
+    Component cal = NewCalendar();
+    icalcomponent_add_component(cal.get(), NewJournal(entry));
+    return Serialized(cal);
+}
+
+QByteArray WriteAll(const std::vector<Entry> &entries, const QString &calendarName)
+{
+    Quiet();
+    Component cal = NewCalendar();
+    if (!calendarName.isEmpty()) {
+        icalproperty *x = icalproperty_new_x(Utf8(calendarName).constData());
+        icalproperty_set_x_name(x, "X-WR-CALNAME");
+        icalcomponent_add_property(cal.get(), x);
+    }
+    for (const Entry &e : entries)
+        icalcomponent_add_component(cal.get(), NewJournal(e));
+    return Serialized(cal);
 }
 
 std::optional<std::vector<Entry>> Parse(const QByteArray &ics)

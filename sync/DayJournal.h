@@ -31,6 +31,8 @@ QString KeyOfUid(const QString &uid);
 // The whole calendar object (VCALENDAR with the one VJOURNAL) for a PUT. SUMMARY is the
 // first line of the description; an empty description writes none.
 QByteArray Write(const Entry &entry);
+// Many journals in one calendar, named for the collection it fills (X-WR-CALNAME).
+QByteArray WriteAll(const std::vector<Entry> &entries, const QString &calendarName);
 
 // The journals of one calendar object; nullopt when the bytes are not an iCalendar
 // object at all. Other components (events, to-dos) are passed over.

@@ -462,7 +462,65 @@ TNoteSync::Pass TNoteSync::runOnce()
     if (!state.Save(m_statePath))
         return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
 
-    // Days written there.
+    // A first sync into an empty collection: where the server takes a whole calendar in one
+    // request, the days go up together. A server storing one object at a time may look
+    // through all it holds for each new one, and 20 years of days would take it an hour.
+    QByteArray tokenAfter = changes->token;
+    std::vector<Plan *> firsts;
+    if (changes->complete && changes->changed.empty())
+        for (Plan &p : plans)
+            if (p.send && p.ifMatch.isEmpty() && p.href == DefaultHref(collection, p.key))
+                firsts.push_back(&p);
+    if (int(firsts.size()) >= ImportAtLeast) {
+        std::vector<journal::Entry> entries;
+        std::vector<Plan *> imported;
+        qint64 size = 0;
+        for (Plan *p : firsts) {
+            entries.push_back(ToEntry(p->key, p->result, Machine));
+            size += entries.back().rtf.size() * 4 / 3 + entries.back().description.size() * 3 + 400;
+            if (size > ImportMaxBytes) {
+                entries.pop_back();
+                break;
+            }
+            imported.push_back(p);
+        }
+        switch (dav.ImportInto(collection, journal::WriteAll(entries, QStringLiteral("Tavi 周记事")))) {
+        case TCalDavClient::Import::Failed:
+            return failClient(dav), Pass::Failed;
+        case TCalDavClient::Import::NotOffered:
+            break;
+        case TCalDavClient::Import::Done: {
+            entries.clear();
+            const auto listing = dav.FetchChanges(collection, {});
+            if (!listing)
+                return failClient(dav), Pass::Failed;
+            std::map<QString, QByteArray> etags;
+            for (const auto &m : listing->changed)
+                etags[m.href] = m.etag;
+            size_t ours = 0;
+            for (Plan *p : imported) {
+                const auto e = etags.find(p->href);
+                if (e == etags.end() || e->second.isEmpty())
+                    continue; // not stored: it goes up on its own below
+                state.days[p->key] = {p->href, e->second, DigestOf(p->result)};
+                p->send = false;
+                ++Summary.sent;
+                ++ours;
+            }
+            // Anything else there came from elsewhere meanwhile: another pass takes it in.
+            if (ours == etags.size() && listing->complete)
+                tokenAfter = listing->token;
+            else
+                again = true;
+            if (!state.Save(m_statePath))
+                return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
+            break;
+        }
+        }
+    }
+
+    // Days written there, a few hundred at a time, each batch kept in the state at once, so
+    // that a first sync cut short does not start again from nothing.
     std::vector<TCalDavClient::Write> sends;
     std::vector<const Plan *> sent;
     for (const Plan &p : plans) {
@@ -474,27 +532,34 @@ TNoteSync::Pass TNoteSync::runOnce()
             sent.push_back(&p);
         }
     }
-    const auto results = dav.Apply(collection, sends);
-    for (size_t i = 0; i < results.size(); ++i) {
-        const Plan &p = *sent[i];
-        if (results[i].ok) {
-            ++Summary.sent;
-            if (p.remove)
-                state.days.erase(p.key);
-            else
-                state.days[p.key] = {p.href, results[i].etag, DigestOf(p.result)};
-        } else {
-            again = true; // changed there meanwhile: the next pass merges it
+    bool broken = false;
+    constexpr size_t Batch = 256;
+    for (size_t from = 0; from < sends.size() && !broken; from += Batch) {
+        const size_t to = std::min(sends.size(), from + Batch);
+        const auto results = dav.Apply(collection, std::vector<TCalDavClient::Write>(sends.begin() + from, sends.begin() + to));
+        for (size_t i = 0; i < results.size(); ++i) {
+            const Plan &p = *sent[from + i];
+            if (results[i].ok) {
+                ++Summary.sent;
+                if (p.remove)
+                    state.days.erase(p.key);
+                else
+                    state.days[p.key] = {p.href, results[i].etag, DigestOf(p.result)};
+            } else {
+                again = true; // changed there meanwhile: the next pass merges it
+            }
         }
+        broken = dav.LastError().kind != TCalDavClient::Error::Kind::None;
+        if (to < sends.size() && !state.Save(m_statePath))
+            return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
     }
     // A journal of another program counts as taken in once its day was written here.
     if (stale.isEmpty() && !holdToken)
         for (const auto &[href, etag] : foreignSeen)
             state.foreign[href] = etag;
     // The token moves on only when everything it covers is settled here.
-    const bool broken = dav.LastError().kind != TCalDavClient::Error::Kind::None;
     if (!again && !broken && !holdToken)
-        state.token = changes->token;
+        state.token = tokenAfter;
     if (!state.Save(m_statePath))
         return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
     if (broken)

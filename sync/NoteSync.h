@@ -31,6 +31,10 @@ public:
     QUrl Address;
     bool PlainHttpAllowed = false;
     QString Machine;  // names this machine in the other side's separator line
+    // A first sync of at least this many days into an empty collection goes up as one
+    // calendar where the server takes that, up to about this many bytes.
+    int ImportAtLeast = 200;
+    qint64 ImportMaxBytes = 48LL * 1024 * 1024;
 
     // Days a window shows: the sync never writes them here. What it would have written is
     // handed back in DeferredNotes, for the window to take in when the day is still as it

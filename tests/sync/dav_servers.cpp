@@ -18,6 +18,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 namespace synctest {
 
 const char *NameOf(ServerKind kind) { return kind == ServerKind::Radicale ? "Radicale" : "Xandikos"; }
@@ -103,6 +105,17 @@ bool DavServer::launch()
 
 QUrl DavServer::Address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
 
+double DavServer::CpuSeconds() const
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(m_pid));
+    if (m_pid <= 0 || !stat.open(QIODevice::ReadOnly))
+        return 0;
+    // Fields 14 and 15 (user and system time) follow the name in parentheses.
+    const QByteArray line = stat.readAll();
+    const QList<QByteArray> f = line.mid(line.lastIndexOf(')') + 2).split(' ');
+    return double(f.value(11).toLongLong() + f.value(12).toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
 void DavServer::Kill()
 {
     if (m_pid > 0) {
@@ -152,8 +165,8 @@ RunResult RunProgram(const QString &program, const QStringList &args, const QPro
     const QString peakFile = dir.path() + QStringLiteral("/peak");
     QProcess p;
     p.setProcessEnvironment(env);
-    // GNU time reports the largest resident size of the run.
-    QStringList all{QStringLiteral("-f"), QStringLiteral("%M"), QStringLiteral("-o"), peakFile, program};
+    // GNU time reports the largest resident size and the processor time of the run.
+    QStringList all{QStringLiteral("-f"), QStringLiteral("%M %U %S"), QStringLiteral("-o"), peakFile, program};
     all << args;
     p.start(QStringLiteral("/usr/bin/time"), all);
     QEventLoop loop;
@@ -171,7 +184,9 @@ RunResult RunProgram(const QString &program, const QStringList &args, const QPro
     QFile peak(peakFile);
     if (peak.open(QIODevice::ReadOnly)) {
         const QList<QByteArray> lines = peak.readAll().trimmed().split('\n');
-        r.peakKb = lines.isEmpty() ? 0 : lines.last().trimmed().toLong();
+        const QList<QByteArray> figures = lines.isEmpty() ? QList<QByteArray>() : lines.last().trimmed().split(' ');
+        r.peakKb = figures.value(0).toLong();
+        r.cpuSeconds = figures.value(1).toDouble() + figures.value(2).toDouble();
     }
     return r;
 }

@@ -34,6 +34,8 @@ public:
     bool NeedsPassword() const { return m_kind == ServerKind::Radicale; }
     int Port() const { return m_port; }
     QString Folder() const { return m_dir.path(); }
+    // The processor time the server has used so far, in seconds (its process alone).
+    double CpuSeconds() const;
     // Ends the server at once (a server gone mid-sync), or starts it again on the same port and folder.
     void Kill();
     bool Restart();
@@ -58,6 +60,7 @@ struct RunResult {
     int exitCode = -1;
     QString out, err;
     long peakKb = 0; // the largest resident size of the run
+    double cpuSeconds = 0; // user and system time of the run
 };
 
 // A program folder with an empty notes database, as a second machine would have it.

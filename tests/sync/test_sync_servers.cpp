@@ -196,6 +196,34 @@ TEST_P(RealServer, ServerGoneMidSyncLosesNothing)
     EXPECT_EQ(b.Read(), before);
 }
 
+TEST_P(RealServer, AFirstSyncOfManyDaysGoesUpWholeAndStaysInStep)
+{
+    // Enough days for one calendar at once where the server takes it (Radicale), one
+    // request each where it does not (Xandikos); either way every day arrives once.
+    for (int d = 0; d < 260; ++d)
+        a.Write(QDate(2019, 3, 4).addDays(d * 2).toString(QStringLiteral("yyyyMMdd")),
+                MakeNote(QStringLiteral("第 %1 条\n第二行").arg(d), d % 7 ? QColor() : QColor(Qt::darkGreen)));
+    const Notes before = a.Read();
+    EXPECT_EQ(sync(a).out, QStringLiteral("同步完成：发送 260 天，接收 0 天，合并 0 天"));
+    EXPECT_EQ(a.Read(), before);
+    EXPECT_EQ(sync(a).out, Summary0);
+    EXPECT_EQ(sync(b).out, QStringLiteral("同步完成：发送 0 天，接收 260 天，合并 0 天"));
+    EXPECT_EQ(b.Read(), before);
+    // The ETags kept for the days sent together are the server's: an edit goes up as one write.
+    const QString day = QStringLiteral("20190306");
+    a.Write(day, MakeNote(QStringLiteral("改过")));
+    EXPECT_EQ(sync(a).out, QStringLiteral("同步完成：发送 1 天，接收 0 天，合并 0 天"));
+    EXPECT_EQ(sync(b).out, QStringLiteral("同步完成：发送 0 天，接收 1 天，合并 0 天"));
+    EXPECT_EQ(b.Read(), a.Read());
+    // A phone's journal in the same collection stays beside ours.
+    const QByteArray phone = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VJOURNAL\r\nUID:phone-2\r\n"
+                             "DTSTAMP:20261213T010000Z\r\nDTSTART;VALUE=DATE:20190305\r\n"
+                             "DESCRIPTION:手机\r\nEND:VJOURNAL\r\nEND:VCALENDAR\r\n";
+    ASSERT_EQ(Http("PUT", CollectionOf(a).resolved(QUrl(QStringLiteral("phone-2.ics"))), phone, server->User(), pw()), 201);
+    sync(b);
+    EXPECT_EQ(b.Read()[QStringLiteral("20190305")].plain, QStringLiteral("手机"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer, ::testing::Values(ServerKind::Radicale, ServerKind::Xandikos),
                          [](const auto &info) { return std::string(NameOf(info.param)); });
 
