@@ -4,6 +4,7 @@
 #include "NoteSync.h"
 #include "NotesRepository.h"
 #include "SyncFile.h"
+#include "YearlyDatesStore.h"
 #include "uDM.h"
 
 #include <cstdio>
@@ -50,7 +51,9 @@ int RunSyncCommand()
         return 1;
     TNotesRepository notes(dm);
     TQtTransport transport(settings.user, password, settings.fingerprint);
+    TYearlyDatesStore yearly(dm);
     TNoteSync sync(notes, transport, syncfile::StatePath());
+    sync.Yearly = &yearly;
     sync.Address = syncfile::AddressUrl(settings.address);
     sync.PlainHttpAllowed = settings.plainHttp;
     if (!sync.Run()) {

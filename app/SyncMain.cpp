@@ -10,6 +10,7 @@
 #include "StatusLine.h"
 #include "SyncFile.h"
 #include "WeekNotes.h"
+#include "YearlyDatesStore.h"
 #include "uDM.h"
 #include "uGlobal.h"
 #include "uSyncSet.h"
@@ -32,6 +33,7 @@ struct TSyncMain::Job {
     bool ok = false;
     QString error;
     QStringList changedKeys;
+    bool yearlyChanged = false;
     std::map<QString, TNoteSync::DeferredDay> deferred;
 };
 
@@ -130,13 +132,16 @@ void TSyncMain::start(int timeoutMs)
         TQtTransport transport(job->settings.user, job->password, job->settings.fingerprint);
         transport.TimeoutMs = job->timeoutMs;
         transport.Cancel = job->cancel;
+        TYearlyDatesStore yearly(dm);
         TNoteSync sync(notes, transport, syncfile::StatePath());
+        sync.Yearly = &yearly;
         sync.Address = syncfile::AddressUrl(job->settings.address);
         sync.PlainHttpAllowed = job->settings.plainHttp;
         sync.Deferred = job->shown;
         job->ok = sync.Run();
         job->error = sync.ErrorText;
         job->changedKeys = sync.ChangedKeys;
+        job->yearlyChanged = sync.YearlyChanged;
         job->deferred = sync.DeferredNotes;
     });
     connect(m_thread, &QThread::finished, this, &TSyncMain::finish, Qt::QueuedConnection);
@@ -173,6 +178,8 @@ void TSyncMain::finish()
         m_parts.week->SaveWeek();
         m_settle.start(1000);
     }
+    if (job->yearlyChanged)
+        emit yearlyDatesChanged();
     emit synced(job->ok);
     if (m_again) {
         m_again = false;

@@ -53,6 +53,8 @@ public:
 signals:
     // A sync ended; the status line says how.
     void synced(bool ok);
+    // The sync changed the yearly dates here.
+    void yearlyDatesChanged();
 
 private:
     struct Job;

@@ -48,6 +48,13 @@ void TYearlyDatesMain::reload()
         m_reminder->DatesChanged();
 }
 
+void TYearlyDatesMain::DatesChangedElsewhere()
+{
+    if (m_window)
+        m_window->Reload();
+    reload();
+}
+
 const std::vector<TYearlyDatesMain::Hit> &TYearlyDatesMain::hitsIn(int year)
 {
     auto it = m_hits.find(year);

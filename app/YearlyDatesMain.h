@@ -48,6 +48,8 @@ public:
     void AddFromDay(tdt::TDateTime day);
 
     const std::vector<TYearlyDate> &Dates() const { return m_dates; }
+    // The list in the notes file was changed by a sync: read again, the open window too.
+    void DatesChangedElsewhere();
     // The texts of the dates on a civil day: names (short) or count texts.
     std::string TextOn(int year, int month, int day, bool shortForm);
 

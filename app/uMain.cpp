@@ -362,7 +362,8 @@ void TMainFrm::FormCreate()
         return;
     }
     // Only an unlocked program syncs: the notes go nowhere before the password.
-    new TSyncMain({this, m_actions, lblStatus, m_week.get(), redt});
+    auto *sync = new TSyncMain({this, m_actions, lblStatus, m_week.get(), redt});
+    connect(sync, &TSyncMain::yearlyDatesChanged, yearlyDates, &TYearlyDatesMain::DatesChangedElsewhere);
 
     const tdt::TDateTime now = platform::Now();
     lblDateTime->setText(TodayLabel(now));

@@ -370,14 +370,15 @@ std::optional<QUrl> TCalDavClient::Discover(const QUrl &address)
     return WithSlash(oAt);
 }
 
-std::optional<TCalDavClient::Changes> TCalDavClient::FetchChanges(const QUrl &collection, const QByteArray &token)
+std::optional<TCalDavClient::Changes> TCalDavClient::FetchChanges(const QUrl &collection, const QByteArray &token,
+                                                                  bool objects)
 {
     m_error = Error();
     Changes changes;
     QByteArray from = token;
     const QString self = collection.path();
     for (int round = 0; round < 1000; ++round) {
-        const bool withData = !from.isEmpty();
+        const bool withData = objects && !from.isEmpty();
         const QByteArray body = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
                                 "<D:sync-collection xmlns:D=\"DAV:\" xmlns:C=\"urn:ietf:params:xml:ns:caldav\">"
                                 "<D:sync-token>" + Escape(QString::fromUtf8(from)) + "</D:sync-token>"

@@ -45,7 +45,8 @@ public:
     };
     // With an empty token: every member, ETags only. With a token: what changed since,
     // with the objects themselves. A token the server no longer knows gives a complete listing.
-    std::optional<Changes> FetchChanges(const QUrl &collection, const QByteArray &token);
+    // withData false: ETags only, the objects fetched by the caller where it needs them.
+    std::optional<Changes> FetchChanges(const QUrl &collection, const QByteArray &token, bool withData = true);
 
     // The objects of these members, a hundred at a time.
     std::optional<std::vector<Member>> Fetch(const QUrl &collection, const std::vector<QString> &hrefs);

@@ -4,6 +4,8 @@
 #include "NotesRepository.h"
 #include "RtfCodec.h"
 #include "SyncState.h"
+#include "YearlyDatesStore.h"
+#include "YearlyEvent.h"
 #include "uDM.h"
 
 #include <QRegularExpression>
@@ -14,6 +16,7 @@
 #include <QTextDocumentFragment>
 
 #include <map>
+#include <set>
 
 namespace {
 
@@ -139,7 +142,10 @@ QString TNoteSync::SeparatorLine(const QString &machine, const QDateTime &when)
 
 QString TNoteSync::SummaryLine(const TSyncSummary &s)
 {
-    return QStringLiteral("同步完成：发送 %1 天，接收 %2 天，合并 %3 天").arg(s.sent).arg(s.received).arg(s.merged);
+    QString line = QStringLiteral("同步完成：发送 %1 天，接收 %2 天，合并 %3 天").arg(s.sent).arg(s.received).arg(s.merged);
+    if (s.yearlySent || s.yearlyReceived)
+        line += QStringLiteral("；纪念日发送 %1 个，接收 %2 个").arg(s.yearlySent).arg(s.yearlyReceived);
+    return line;
 }
 
 bool TNoteSync::failWith(const QString &text)
@@ -179,6 +185,7 @@ bool TNoteSync::Run()
 {
     Summary = TSyncSummary();
     ChangedKeys.clear();
+    YearlyChanged = false;
     DeferredNotes.clear();
     ErrorText.clear();
     Error = TCalDavClient::Error();
@@ -186,7 +193,7 @@ bool TNoteSync::Run()
         return failWith(QStringLiteral("同步服务器地址须以 https:// 开头（不加密的 http 只用于本机），请在“同步设置”中修改。"));
     // A write refused because the other side changed meanwhile is taken up by another pass.
     for (int pass = 0; pass < 3; ++pass) {
-        switch (runOnce()) {
+        switch (runOnce(pass > 0)) {
         case Pass::Done:
             return true;
         case Pass::Failed:
@@ -198,7 +205,7 @@ bool TNoteSync::Run()
     return true;
 }
 
-TNoteSync::Pass TNoteSync::runOnce()
+TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
 {
     TSyncState state;
     state.Load(m_statePath); // an unreadable state only costs a full comparison by text
@@ -216,10 +223,11 @@ TNoteSync::Pass TNoteSync::runOnce()
         state.collection = collection.toString();
         state.token.clear();
     }
-    const auto changes = dav.FetchChanges(collection, state.token);
+    const auto changes = dav.FetchChanges(collection, state.token, !etagsOnly);
     if (!changes)
         return failClient(dav), Pass::Failed;
 
+    const int sentBefore = Summary.sent + Summary.yearlySent;
     // What the server holds that we have not seen yet.
     std::map<QString, QString> keyOfHref;
     std::map<QString, QByteArray> known;
@@ -229,6 +237,11 @@ TNoteSync::Pass TNoteSync::runOnce()
     }
     for (const auto &[href, etag] : state.foreign)
         known[href] = etag;
+    std::map<QString, QString> yearlyOfHref;
+    for (const auto &[uid, y] : state.yearly) {
+        known[y.href] = y.etag;
+        yearlyOfHref[y.href] = uid;
+    }
     std::vector<TCalDavClient::Member> fresh;
     std::vector<QString> missing;
     QSet<QString> listed;
@@ -262,6 +275,12 @@ TNoteSync::Pass TNoteSync::runOnce()
     std::map<QString, ServerDay> serverDays;
     std::map<QString, std::vector<ServerDay>> foreignDays;
     std::map<QString, QByteArray> foreignSeen;
+    struct ServerYearly {
+        QString href;
+        QByteArray etag;
+        TYearlyDate date;
+    };
+    std::map<QString, ServerYearly> serverYearly; // by UID
     for (const auto &m : fresh) {
         const auto parsed = journal::Parse(m.data);
         if (!parsed) {
@@ -285,15 +304,25 @@ TNoteSync::Pass TNoteSync::runOnce()
         if (!ours && !KeyOfHref(m.href).isEmpty())
             return failWith(QStringLiteral("同步服务器上的记事 %1 已损坏，同步已停止，请检查服务器。").arg(m.href)),
                    Pass::Failed;
+        if (!ours && parsed->empty() && Yearly) {
+            const auto events = yearlyevent::Parse(m.data);
+            if (events && !events->empty()) {
+                serverYearly[events->front().uid] = {m.href, m.etag, events->front().date};
+                continue;
+            }
+        }
         if (!ours)
             foreignSeen[m.href] = m.etag;
     }
-    QSet<QString> removedDays;
+    QSet<QString> removedDays, removedYearly;
     for (const QString &href : removed) {
         const auto k = keyOfHref.find(href);
         if (k != keyOfHref.end() && !serverDays.count(k->second))
             removedDays.insert(k->second);
         state.foreign.erase(href);
+        const auto y = yearlyOfHref.find(href);
+        if (y != yearlyOfHref.end() && !serverYearly.count(y->second))
+            removedYearly.insert(y->second);
     }
 
     // What is here.
@@ -553,6 +582,139 @@ TNoteSync::Pass TNoteSync::runOnce()
         if (to < sends.size() && !state.Save(m_statePath))
             return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
     }
+
+    // The yearly dates, the same way: a date changed on one side goes to the other; changed
+    // on both, the other side's takes the row and ours is kept beside it as a date of its own.
+    if (Yearly) {
+        std::vector<TYearlyDate> here;
+        try {
+            here = Yearly->Load();
+        } catch (const std::exception &) {
+            return failWith(QStringLiteral("读不出纪念日，同步未完成，请稍后再试。")), Pass::Failed;
+        }
+        struct YearlyWrite {
+            QString uid, href;
+            QByteArray ifMatch;
+            TYearlyDate date;
+            bool remove = false;
+        };
+        std::vector<YearlyWrite> ywrites;
+        auto hrefFor = [&collection](const QString &uid) { return collection.path() + uid + QStringLiteral(".ics"); };
+        auto same = [](TYearlyDate x, TYearlyDate y) {
+            x.Id = y.Id = 0;
+            return x == y;
+        };
+        auto keep = [&state](const QString &uid, const TYearlyDate &d, const QString &href, const QByteArray &etag) {
+            state.yearly[uid] = {d.Id, href, etag, yearlyevent::Digest(d)};
+        };
+        std::map<long long, QString> uidOfId;
+        for (const auto &[uid, y] : state.yearly)
+            uidOfId[y.id] = uid;
+        std::vector<QString> newThere;
+        for (const auto &[uid, sv] : serverYearly)
+            if (!state.yearly.count(uid))
+                newThere.push_back(uid);
+        std::set<long long> ids;
+        try {
+            for (const TYearlyDate &d : here) {
+                ids.insert(d.Id);
+                const auto u = uidOfId.find(d.Id);
+                if (u == uidOfId.end()) {
+                    // New here; the same date new there is the one date.
+                    const auto twin = std::find_if(newThere.begin(), newThere.end(),
+                                                   [&](const QString &uid) { return same(serverYearly[uid].date, d); });
+                    if (twin != newThere.end()) {
+                        keep(*twin, d, serverYearly[*twin].href, serverYearly[*twin].etag);
+                        newThere.erase(twin);
+                    } else {
+                        const QString uid = yearlyevent::NewUid();
+                        ywrites.push_back({uid, hrefFor(uid), {}, d});
+                    }
+                    continue;
+                }
+                const QString uid = u->second;
+                const TSyncState::Yearly st = state.yearly[uid];
+                const bool changedHere = yearlyevent::Digest(d) != st.digest;
+                const auto sv = serverYearly.find(uid);
+                if (sv != serverYearly.end()) {
+                    TYearlyDate theirs = sv->second.date;
+                    theirs.Id = d.Id;
+                    if (!same(theirs, d)) {
+                        Yearly->Update(theirs);
+                        ++Summary.yearlyReceived;
+                        YearlyChanged = true;
+                        if (changedHere) {
+                            TYearlyDate mine = d;
+                            mine.Id = Yearly->Add(d);
+                            const QString other = yearlyevent::NewUid();
+                            ywrites.push_back({other, hrefFor(other), {}, mine});
+                        }
+                    }
+                    keep(uid, theirs, sv->second.href, sv->second.etag);
+                } else if (removedYearly.contains(uid)) {
+                    if (!changedHere) {
+                        Yearly->Remove(d.Id);
+                        state.yearly.erase(uid);
+                        ++Summary.yearlyReceived;
+                        YearlyChanged = true;
+                    } else {
+                        ywrites.push_back({uid, st.href, {}, d}); // deleted there while edited here: written again
+                    }
+                } else if (changedHere) {
+                    ywrites.push_back({uid, st.href, st.etag, d});
+                }
+            }
+            // Deleted here: gone there too, unless it was changed there meanwhile.
+            for (const auto &[id, uid] : uidOfId) {
+                if (ids.count(id))
+                    continue;
+                const TSyncState::Yearly st = state.yearly[uid];
+                const auto sv = serverYearly.find(uid);
+                if (sv != serverYearly.end()) {
+                    TYearlyDate theirs = sv->second.date;
+                    theirs.Id = Yearly->Add(theirs);
+                    keep(uid, theirs, sv->second.href, sv->second.etag);
+                    ++Summary.yearlyReceived;
+                    YearlyChanged = true;
+                } else if (removedYearly.contains(uid)) {
+                    state.yearly.erase(uid);
+                } else {
+                    ywrites.push_back({uid, st.href, st.etag, {}, true});
+                }
+            }
+            for (const QString &uid : newThere) {
+                TYearlyDate theirs = serverYearly[uid].date;
+                theirs.Id = Yearly->Add(theirs);
+                keep(uid, theirs, serverYearly[uid].href, serverYearly[uid].etag);
+                ++Summary.yearlyReceived;
+                YearlyChanged = true;
+            }
+        } catch (const std::exception &) {
+            state.Save(m_statePath);
+            return failWith(QStringLiteral("纪念日写不进记事数据库，同步未完成，请稍后再试。")), Pass::Failed;
+        }
+        if (!broken && !ywrites.empty()) {
+            std::vector<TCalDavClient::Write> puts;
+            const int thisYear = QDate::currentDate().year();
+            for (const YearlyWrite &w : ywrites)
+                puts.push_back({w.href, w.remove ? QByteArray() : yearlyevent::Write(w.uid, w.date, thisYear), w.ifMatch});
+            const auto results = dav.Apply(collection, puts);
+            for (size_t i = 0; i < results.size(); ++i) {
+                const YearlyWrite &w = ywrites[i];
+                if (!results[i].ok) {
+                    again = true;
+                    continue;
+                }
+                ++Summary.yearlySent;
+                if (w.remove)
+                    state.yearly.erase(w.uid);
+                else
+                    keep(w.uid, w.date, w.href, results[i].etag);
+            }
+            broken = dav.LastError().kind != TCalDavClient::Error::Kind::None;
+        }
+    }
+
     // A journal of another program counts as taken in once its day was written here.
     if (stale.isEmpty() && !holdToken)
         for (const auto &[href, etag] : foreignSeen)
@@ -560,6 +722,12 @@ TNoteSync::Pass TNoteSync::runOnce()
     // The token moves on only when everything it covers is settled here.
     if (!again && !broken && !holdToken)
         state.token = tokenAfter;
+    // The token was taken before our own writes. A server may leave out of the next listing
+    // what was made and deleted since a token (Xandikos does): another machine deleting a day
+    // we just sent would go unseen. One more listing, of ETags alone, takes a token after them.
+    const bool wroteThere = Summary.sent + Summary.yearlySent > sentBefore && tokenAfter == changes->token;
+    if (wroteThere && !broken)
+        again = true;
     if (!state.Save(m_statePath))
         return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
     if (broken)

@@ -15,6 +15,7 @@
 #include <map>
 
 class TNotesRepository;
+class TYearlyDatesStore;
 class TDavTransport;
 
 struct TSyncSummary {
@@ -22,6 +23,8 @@ struct TSyncSummary {
     int received = 0;  // days written here from the server
     int merged = 0;    // days changed on both sides, both texts kept
     int unreadable = 0; // objects of other programs that are no iCalendar (left where they are)
+    int yearlySent = 0;     // yearly dates written or deleted on the server
+    int yearlyReceived = 0; // yearly dates added, changed or deleted here
 };
 
 class TNoteSync {
@@ -31,6 +34,8 @@ public:
     QUrl Address;
     bool PlainHttpAllowed = false;
     QString Machine;  // names this machine in the other side's separator line
+    // The yearly dates travel too when given (as events of the same collection).
+    TYearlyDatesStore *Yearly = nullptr;
     // A first sync of at least this many days into an empty collection goes up as one
     // calendar where the server takes that, up to about this many bytes.
     int ImportAtLeast = 200;
@@ -53,6 +58,8 @@ public:
     TSyncSummary Summary;
     // The days written here: a shown week holding one of them is to be loaded again.
     QStringList ChangedKeys;
+    // The yearly dates here were changed: lists and reminders are to read them again.
+    bool YearlyChanged = false;
     // Empty after success; otherwise a short message that says what to do.
     QString ErrorText;
     TCalDavClient::Error Error;
@@ -63,7 +70,8 @@ public:
 
 private:
     enum class Pass { Done, Again, Failed };
-    Pass runOnce();
+    // etagsOnly: the listing without the objects (a pass after our own writes, which it lists).
+    Pass runOnce(bool etagsOnly);
     bool failWith(const QString &text);
     bool failClient(const TCalDavClient &dav);
 

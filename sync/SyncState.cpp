@@ -31,6 +31,12 @@ bool TSyncState::Load(const QString &path)
     const QJsonObject foreignMap = root.value(QLatin1String("foreign")).toObject();
     for (auto it = foreignMap.begin(); it != foreignMap.end(); ++it)
         foreign[it.key()] = it.value().toString().toUtf8();
+    const QJsonObject yearlyMap = root.value(QLatin1String("yearly")).toObject();
+    for (auto it = yearlyMap.begin(); it != yearlyMap.end(); ++it) {
+        const QJsonArray a = it.value().toArray();
+        yearly[it.key()] = {a.at(0).toString().toLongLong(), a.at(1).toString(), a.at(2).toString().toUtf8(),
+                            a.at(3).toString().toLatin1()};
+    }
     return true;
 }
 
@@ -42,11 +48,16 @@ bool TSyncState::Save(const QString &path) const
     QJsonObject foreignMap;
     for (const auto &[href, etag] : foreign)
         foreignMap.insert(href, QString::fromUtf8(etag));
+    QJsonObject yearlyMap;
+    for (const auto &[uid, y] : yearly)
+        yearlyMap.insert(uid, QJsonArray{QString::number(y.id), y.href, QString::fromUtf8(y.etag),
+                                         QString::fromLatin1(y.digest)});
     const QJsonObject root{{QLatin1String("address"), address},
                            {QLatin1String("collection"), collection},
                            {QLatin1String("token"), QString::fromUtf8(token)},
                            {QLatin1String("days"), dayMap},
-                           {QLatin1String("foreign"), foreignMap}};
+                           {QLatin1String("foreign"), foreignMap},
+                           {QLatin1String("yearly"), yearlyMap}};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

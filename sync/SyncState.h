@@ -19,6 +19,13 @@ struct TSyncState {
     QByteArray token;   // empty: list everything next time
     std::map<QString, Day> days;           // by day key
     std::map<QString, QByteArray> foreign; // journals of other programs already taken in: href, ETag
+    struct Yearly {
+        long long id = 0; // the row of the date here
+        QString href;
+        QByteArray etag;
+        QByteArray digest;
+    };
+    std::map<QString, Yearly> yearly; // yearly dates by UID
 
     // False when the file is there but cannot be read as a state (the state is then empty).
     bool Load(const QString &path);

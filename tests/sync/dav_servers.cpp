@@ -2,6 +2,7 @@
 
 #include "NoteDocument.h"
 #include "NotesRepository.h"
+#include "YearlyDatesStore.h"
 #include "uDM.h"
 
 #include <QDir>
@@ -241,6 +242,30 @@ void Machine::Write(const QString &key, const Note &note) const
     Connected c(m_dir.path());
     TNotesRepository repo(c.dm);
     repo.WriteDays({{key, note.rtf, note.plain}}, true);
+}
+
+std::vector<TYearlyDate> Machine::Yearly() const
+{
+    Connected c(m_dir.path());
+    return TYearlyDatesStore(c.dm).Load();
+}
+
+long long Machine::AddYearly(const TYearlyDate &d) const
+{
+    Connected c(m_dir.path());
+    return TYearlyDatesStore(c.dm).Add(d);
+}
+
+void Machine::UpdateYearly(const TYearlyDate &d) const
+{
+    Connected c(m_dir.path());
+    TYearlyDatesStore(c.dm).Update(d);
+}
+
+void Machine::RemoveYearly(long long id) const
+{
+    Connected c(m_dir.path());
+    TYearlyDatesStore(c.dm).Remove(id);
 }
 
 Note MakeNote(const QString &text, const QColor &firstLine)

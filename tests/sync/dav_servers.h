@@ -8,8 +8,11 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
+#include "YearlyDates.h"
+
 #include <map>
 #include <memory>
+#include <vector>
 
 #include <ostream>
 
@@ -73,6 +76,11 @@ public:
     RunResult Sync(const QByteArray &password = {}, int timeoutMs = 120000) const;
     Notes Read() const;
     void Write(const QString &key, const Note &note) const;
+    // The yearly dates, in the order they were stored here.
+    std::vector<TYearlyDate> Yearly() const;
+    long long AddYearly(const TYearlyDate &d) const;
+    void UpdateYearly(const TYearlyDate &d) const;
+    void RemoveYearly(long long id) const;
     QString Name() const { return m_name; }
 
 private:

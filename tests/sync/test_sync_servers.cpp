@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpServer>
@@ -222,6 +223,142 @@ TEST_P(RealServer, AFirstSyncOfManyDaysGoesUpWholeAndStaysInStep)
     ASSERT_EQ(Http("PUT", CollectionOf(a).resolved(QUrl(QStringLiteral("phone-2.ics"))), phone, server->User(), pw()), 201);
     sync(b);
     EXPECT_EQ(b.Read()[QStringLiteral("20190305")].plain, QStringLiteral("手机"));
+}
+
+// The yearly dates of a machine as the user sees them: fields only, in a stable order.
+std::vector<TYearlyDate> Fields(std::vector<TYearlyDate> list)
+{
+    for (TYearlyDate &d : list)
+        d.Id = 0;
+    std::sort(list.begin(), list.end(), [](const TYearlyDate &x, const TYearlyDate &y) {
+        return std::tie(x.Name, x.Month, x.Day, x.LeadDays) < std::tie(y.Name, y.Month, y.Day, y.LeadDays);
+    });
+    return list;
+}
+
+} // namespace
+
+void PrintTo(const TYearlyDate &d, std::ostream *os)
+{
+    *os << d.Name << (d.Lunar ? " lunar " : " civil ") << d.Month << (d.Leap ? "L/" : "/") << d.Day
+        << (d.Birthday ? " birthday" : "") << " from " << d.FirstYear << " lead " << d.LeadDays;
+}
+
+namespace {
+
+TYearlyDate Date(const char *name, bool lunar, int month, int day, bool birthday, int firstYear, int lead)
+{
+    TYearlyDate d;
+    d.Name = name;
+    d.Lunar = lunar;
+    d.Month = month;
+    d.Day = day;
+    d.Birthday = birthday;
+    d.FirstYear = firstYear;
+    d.LeadDays = lead;
+    return d;
+}
+
+QString UidOf(const Machine &m, long long id)
+{
+    QFile f(m.Folder() + QStringLiteral("/Data/SyncState.json"));
+    f.open(QIODevice::ReadOnly);
+    const QJsonObject yearly = QJsonDocument::fromJson(f.readAll()).object().value(QLatin1String("yearly")).toObject();
+    for (auto it = yearly.begin(); it != yearly.end(); ++it)
+        if (it.value().toArray().at(0).toString().toLongLong() == id)
+            return it.key();
+    return {};
+}
+
+TEST_P(RealServer, YearlyDatesTravelBothWays)
+{
+    const TYearlyDate wedding = Date("结婚", false, 5, 20, false, 2010, 7);
+    const TYearlyDate mother = Date("妈妈", true, 4, 8, true, 1960, 3);
+    const TYearlyDate leapDay = Date("闰日", false, 2, 29, false, 0, 1);
+    const long long weddingId = a.AddYearly(wedding);
+    const long long motherId = a.AddYearly(mother);
+    const long long leapId = a.AddYearly(leapDay);
+    a.Write(QStringLiteral("20261207"), MakeNote(QStringLiteral("记事也照常")));
+    EXPECT_EQ(sync(a).out, QStringLiteral("同步完成：发送 1 天，接收 0 天，合并 0 天；纪念日发送 3 个，接收 0 个"));
+    EXPECT_EQ(sync(b).out, QStringLiteral("同步完成：发送 0 天，接收 1 天，合并 0 天；纪念日发送 0 个，接收 3 个"));
+    EXPECT_EQ(Fields(b.Yearly()), Fields(a.Yearly()));
+
+    // What other calendars read: a yearly rule for a civil date (29 February as the last day
+    // of February), the next occurrences of a lunar one, each with a reminder.
+    const QUrl collection = CollectionOf(a);
+    auto objectOf = [&](long long id) {
+        QByteArray ics;
+        EXPECT_EQ(Http("GET", collection.resolved(QUrl(UidOf(a, id) + QStringLiteral(".ics"))), {}, server->User(), pw(), &ics),
+                  200);
+        return QString::fromUtf8(ics).remove(QStringLiteral("\r\n ")); // unfolded
+    };
+    const QString w = objectOf(weddingId), m = objectOf(motherId), l = objectOf(leapId);
+    EXPECT_TRUE(w.contains(QStringLiteral("RRULE:FREQ=YEARLY\r\n"))) << w.toStdString();
+    EXPECT_TRUE(w.contains(QStringLiteral("DTSTART;VALUE=DATE:20100520"))) << w.toStdString();
+    EXPECT_TRUE(w.contains(QStringLiteral("TRIGGER:-P7D"))) << w.toStdString();
+    EXPECT_TRUE(l.contains(QStringLiteral("BYMONTH=2")) && l.contains(QStringLiteral("BYMONTHDAY=-1"))) << l.toStdString();
+    EXPECT_TRUE(m.contains(QStringLiteral("SUMMARY:妈妈生日"))) << m.toStdString();
+    EXPECT_FALSE(m.contains(QStringLiteral("RRULE"))) << m.toStdString();
+    const int year = QDate::currentDate().year();
+    for (int y : {year, year + 1, year + 10}) {
+        const auto occ = yearly::OccurrencesIn(mother, y);
+        ASSERT_FALSE(occ.empty());
+        const QString day = QStringLiteral("%1%2%3").arg(occ[0].Civil.year).arg(occ[0].Civil.month, 2, 10, QLatin1Char('0'))
+                                .arg(occ[0].Civil.day, 2, 10, QLatin1Char('0'));
+        EXPECT_TRUE(m.contains(day)) << day.toStdString() << " in " << m.toStdString();
+    }
+
+    // Changed on B, deleted on B: A follows.
+    std::vector<TYearlyDate> onB = b.Yearly();
+    for (const TYearlyDate &d : onB) {
+        if (d.Name == "结婚") {
+            TYearlyDate e = d;
+            e.LeadDays = 10;
+            b.UpdateYearly(e);
+        } else if (d.Name == "闰日") {
+            b.RemoveYearly(d.Id);
+        }
+    }
+    EXPECT_EQ(sync(b).out, QStringLiteral("同步完成：发送 0 天，接收 0 天，合并 0 天；纪念日发送 2 个，接收 0 个"));
+    EXPECT_EQ(sync(a).out, QStringLiteral("同步完成：发送 0 天，接收 0 天，合并 0 天；纪念日发送 0 个，接收 2 个"));
+    EXPECT_EQ(Fields(a.Yearly()), Fields(b.Yearly()));
+    EXPECT_EQ(a.Yearly().size(), 2u);
+
+    // Both sides change the same date: both versions are kept, on both machines.
+    TYearlyDate renamed = mother;
+    renamed.Id = motherId;
+    renamed.Name = "母亲";
+    a.UpdateYearly(renamed);
+    for (TYearlyDate d : b.Yearly())
+        if (d.Name == "妈妈") {
+            d.LeadDays = 5;
+            b.UpdateYearly(d);
+        }
+    sync(a);
+    sync(b);
+    sync(a);
+    const auto both = Fields(a.Yearly());
+    EXPECT_EQ(both, Fields(b.Yearly()));
+    ASSERT_EQ(both.size(), 3u);
+    EXPECT_TRUE(std::any_of(both.begin(), both.end(), [](const TYearlyDate &d) { return d.Name == "母亲" && d.LeadDays == 3; }));
+    EXPECT_TRUE(std::any_of(both.begin(), both.end(), [](const TYearlyDate &d) { return d.Name == "妈妈" && d.LeadDays == 5; }));
+
+    // A phone's all-day event repeating every year comes in as a civil 纪念日.
+    const QByteArray phone = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//phone//EN\r\nBEGIN:VEVENT\r\nUID:phone-yearly\r\n"
+                             "DTSTAMP:20261213T010000Z\r\nDTSTART;VALUE=DATE:19900315\r\nRRULE:FREQ=YEARLY\r\n"
+                             "SUMMARY:同学聚会\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+    ASSERT_EQ(Http("PUT", collection.resolved(QUrl(QStringLiteral("phone-yearly.ics"))), phone, server->User(), pw()), 201);
+    sync(b);
+    const auto withPhone = Fields(b.Yearly());
+    EXPECT_TRUE(std::any_of(withPhone.begin(), withPhone.end(), [](const TYearlyDate &d) {
+        return d.Name == "同学聚会" && !d.Lunar && d.Month == 3 && d.Day == 15;
+    }));
+    sync(a);
+    EXPECT_EQ(Fields(a.Yearly()), withPhone);
+    EXPECT_EQ(sync(a).out, Summary0);
+    EXPECT_EQ(sync(b).out, Summary0);
+    // The day note went nowhere it should not.
+    EXPECT_EQ(b.Read()[QStringLiteral("20261207")], a.Read()[QStringLiteral("20261207")]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer, ::testing::Values(ServerKind::Radicale, ServerKind::Xandikos),
