@@ -227,7 +227,7 @@ std::optional<THttpResponse> TCalDavClient::request(const QByteArray &method, co
 {
     QUrl at = url;
     for (int hop = 0; hop < 6; ++hop) {
-        THttpRequest r{method, at, {}, body};
+        THttpRequest r{method, at, {}, body, RequestTimeoutMs};
         if (!depth.isEmpty())
             r.headers.append(QPair<QByteArray, QByteArray>("Depth", depth));
         THttpResponse answer = m_transport.Send({r}).front();
@@ -475,7 +475,7 @@ std::optional<std::vector<TCalDavClient::Member>> TCalDavClient::Fetch(const QUr
             for (const QString &href : batch)
                 body += "<D:href>" + Escape(QString::fromUtf8(QUrl(href).toEncoded())) + "</D:href>";
             body += "</C:calendar-multiget>";
-            requests.push_back({"REPORT", collection, {QPair<QByteArray, QByteArray>("Depth", "1")}, body});
+            requests.push_back({"REPORT", collection, {QPair<QByteArray, QByteArray>("Depth", "1")}, body, RequestTimeoutMs});
         }
         const auto answers = m_transport.Send(requests);
         for (size_t i = 0; i < answers.size(); ++i) {
@@ -534,6 +534,7 @@ std::vector<TCalDavClient::Written> TCalDavClient::Apply(const QUrl &collection,
     std::vector<THttpRequest> requests;
     for (const Write &w : writes) {
         THttpRequest r;
+        r.timeoutMs = RequestTimeoutMs;
         r.url = collection.resolved(QUrl(w.href));
         if (w.data.isEmpty()) {
             r.method = "DELETE";

@@ -73,6 +73,8 @@ public:
     enum class Import { Done, NotOffered, Failed };
     Import ImportInto(const QUrl &collection, const QByteArray &calendar);
     int ImportTimeoutMs = 15 * 60 * 1000; // the server answers only when it has stored everything
+    // Without a byte moving, for every request; 0: the transport's own.
+    int RequestTimeoutMs = 0;
 
     // Plain HTTP is let through only to this machine unless the user insisted.
     static bool SafeAddress(const QUrl &url, bool plainHttpAllowed);

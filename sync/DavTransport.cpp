@@ -100,7 +100,8 @@ std::vector<THttpResponse> TQtTransport::Send(const std::vector<THttpRequest> &r
         });
         QObject::connect(reply, &QNetworkReply::finished, reply, [&, reply, answer, pieces] {
             if (answer->failure != THttpResponse::Failure::TooLarge) {
-                pieces->append(reply->readAll());
+                if (reply->isOpen())
+                    pieces->append(reply->readAll());
                 answer->body = pieces->join();
                 pieces->clear();
                 answer->status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();

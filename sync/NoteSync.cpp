@@ -520,7 +520,10 @@ TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
             break;
         case TCalDavClient::Import::Done: {
             entries.clear();
+            // The server makes its change history of every object at this first listing.
+            dav.RequestTimeoutMs = dav.ImportTimeoutMs;
             const auto listing = dav.FetchChanges(collection, {});
+            dav.RequestTimeoutMs = 0;
             if (!listing)
                 return failClient(dav), Pass::Failed;
             std::map<QString, QByteArray> etags;
