@@ -9,6 +9,7 @@
 #include "NotesRepository.h"
 #include "StatusLine.h"
 #include "SyncFile.h"
+#include "SyncState.h"
 #include "WeekNotes.h"
 #include "YearlyDatesStore.h"
 #include "uDM.h"
@@ -35,6 +36,7 @@ struct TSyncMain::Job {
     QStringList changedKeys;
     bool yearlyChanged = false;
     std::map<QString, TNoteSync::DeferredDay> deferred;
+    std::map<QString, TNoteSync::DeferredDay> written;
 };
 
 TSyncMain::TSyncMain(const Parts &parts) : QObject(parts.window), m_parts(parts)
@@ -143,6 +145,7 @@ void TSyncMain::start(int timeoutMs)
         job->changedKeys = sync.ChangedKeys;
         job->yearlyChanged = sync.YearlyChanged;
         job->deferred = sync.DeferredNotes;
+        job->written = sync.WrittenNotes;
     });
     connect(m_thread, &QThread::finished, this, &TSyncMain::finish, Qt::QueuedConnection);
     m_thread->start(QThread::LowPriority);
@@ -173,6 +176,37 @@ void TSyncMain::finish()
             continue; // typed into meanwhile: the next sync keeps both texts
         doc->LoadFromBytes(it->second.rtf);
         took = true;
+    }
+    // A week switched to while the sync wrote may show a day as it was before the write.
+    std::vector<QString> typedOnOld;
+    for (int d = 0; d < 6 && d < int(WeekConList.size()); ++d) {
+        const auto it = job->written.find(WeekConList[size_t(d)].DayKey);
+        if (it == job->written.end())
+            continue;
+        TNoteDocument *doc = m_parts.boxes[size_t(d)]->noteDocument();
+        const QByteArray now = doc->RtfContent();
+        if (now == it->second.rtf)
+            continue; // loaded after the write
+        const bool untouched = it->second.beforeRtf.isEmpty() ? doc->isEmpty() : now == it->second.beforeRtf;
+        if (untouched) {
+            doc->LoadFromBytes(it->second.rtf);
+            took = true;
+        } else {
+            typedOnOld.push_back(it->first);
+        }
+    }
+    // Typed into the text from before: the box's next save goes over what the sync wrote.
+    // Forgotten by the sync state, the day counts as changed on both sides next time, and
+    // both texts are kept.
+    if (!typedOnOld.empty()) {
+        TSyncState state;
+        if (state.Load(syncfile::StatePath())) {
+            for (const QString &key : typedOnOld)
+                state.days.erase(key);
+            state.Save(syncfile::StatePath());
+        }
+        m_changed = true;
+        m_settle.start(SettleMs);
     }
     if (took) {
         m_parts.week->SaveWeek();

@@ -187,6 +187,7 @@ bool TNoteSync::Run()
     ChangedKeys.clear();
     YearlyChanged = false;
     DeferredNotes.clear();
+    WrittenNotes.clear();
     ErrorText.clear();
     Error = TCalDavClient::Error();
     if (!TCalDavClient::SafeAddress(Address, PlainHttpAllowed))
@@ -480,6 +481,7 @@ TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
     for (Plan &p : plans) {
         if (p.writeHere) {
             ChangedKeys << p.key;
+            WrittenNotes[p.key] = {p.before.rtf, p.result.rtf, p.result.plain};
             Summary.received += p.received && !p.merged;
             Summary.merged += p.merged;
         }

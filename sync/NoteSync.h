@@ -51,6 +51,9 @@ public:
         QString plain;
     };
     std::map<QString, DeferredDay> DeferredNotes;
+    // The days the sync wrote here, as they were before and are now: a week shown meanwhile
+    // may hold the note from before.
+    std::map<QString, DeferredDay> WrittenNotes;
 
     // True when both sides hold the same notes now (as far as they were not changed meanwhile).
     bool Run();

@@ -5,11 +5,13 @@
 #include "../sync/dav_servers.h"
 
 #include "ActionTable.h"
+#include "ChnCalendarPicker.h"
 #include "Clock.h"
 #include "Dialogs.h"
 #include "Keyring.h"
 #include "NoteBox.h"
 #include "StatusLine.h"
+#include "SyncFile.h"
 #include "SyncMain.h"
 #include "uDM.h"
 #include "uGlobal.h"
@@ -22,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextCursor>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -125,6 +128,61 @@ TEST(SyncWindow, SettingsWindowSyncsTheShownWeekAndKeepsTypingSafe)
         << tuesday.toStdString();
     DM = nullptr;
     keyring::SetStore({});
+    platform::SetNow(std::nullopt);
+    dialogs::SetScripted(false);
+}
+
+TEST(SyncWindow, AWeekSwitchedToWhileTheSyncWritesShowsWhatItWrote)
+{
+    QString why;
+    auto server = DavServer::Start(ServerKind::Radicale, &why);
+    if (!server)
+        GTEST_SKIP() << why.toStdString();
+    platform::SetNow(tdt::EncodeDateTime(2026, 12, 8, 9, 0, 0));
+    dialogs::SetScripted(true);
+    // The other machine wrote Tuesday of the next week.
+    Machine other(QStringLiteral("B"));
+    other.SetUp(server->Address(), server->User());
+    other.Write(QStringLiteral("20261215"), MakeNote(QStringLiteral("B 写的下周二"), Qt::blue));
+    ASSERT_EQ(other.Sync(server->Password()).exitCode, 0);
+
+    TempProgramDir home;
+    syncfile::Settings settings;
+    settings.address = server->Address().toString();
+    settings.user = QString::fromUtf8(server->User());
+    ASSERT_TRUE(syncfile::Write(settings));
+    qputenv("TAVI_SYNC_PASSWORD", server->Password());
+    TDM dm;
+    DMMessageSink = nullptr;
+    ASSERT_TRUE(dm.ConnectDatabase());
+    DM = &dm;
+    {
+        TMainFrm frm;
+        frm.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
+        TSyncMain *sync = frm.findChild<TSyncMain *>();
+        ASSERT_NE(sync, nullptr);
+        // The sync takes this week as the shown one; the user moves on to the next at once,
+        // before the sync has written that week's Tuesday.
+        sync->SyncNow();
+        ASSERT_TRUE(sync->Running());
+        frm.chnRili->setDateTime(tdt::EncodeDateTime(2026, 12, 15, 9, 0, 0));
+        EXPECT_TRUE(WaitFor([&] { return !sync->Running(); }));
+        EXPECT_TRUE(WaitFor([&] { return frm.redt[1]->toPlainText() == QStringLiteral("B 写的下周二"); }, 5000))
+            << frm.redt[1]->toPlainText().toStdString();
+        // Typed after: the next sync carries the text with what was there.
+        frm.redt[1]->setFocus();
+        frm.redt[1]->moveCursor(QTextCursor::End);
+        QTest::keyClicks(frm.redt[1], QStringLiteral(" A"));
+        frm.redt[0]->setFocus();
+        sync->SyncNow();
+        EXPECT_TRUE(WaitFor([&] { return !sync->Running(); }));
+        frm.close();
+    }
+    other.Sync(server->Password());
+    EXPECT_EQ(other.Read()[QStringLiteral("20261215")].plain, QStringLiteral("B 写的下周二 A"));
+    qunsetenv("TAVI_SYNC_PASSWORD");
+    DM = nullptr;
     platform::SetNow(std::nullopt);
     dialogs::SetScripted(false);
 }
