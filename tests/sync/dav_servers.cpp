@@ -48,7 +48,7 @@ bool WaitForPort(int port, int ms)
 
 } // namespace
 
-std::unique_ptr<DavServer> DavServer::Start(ServerKind kind, QString *why)
+std::unique_ptr<DavServer> DavServer::Start(ServerKind kind, QString *why, bool tls)
 {
     const QString program = kind == ServerKind::Radicale ? QStringLiteral("radicale") : QStringLiteral("xandikos");
     if (QStandardPaths::findExecutable(program).isEmpty()) {
@@ -58,6 +58,11 @@ std::unique_ptr<DavServer> DavServer::Start(ServerKind kind, QString *why)
     std::unique_ptr<DavServer> server(new DavServer);
     server->m_kind = kind;
     server->m_port = FreePort();
+    server->m_tls = tls && kind == ServerKind::Radicale;
+    if (server->m_tls && !server->NewCertificate()) {
+        *why = QStringLiteral("openssl could not make a certificate");
+        return nullptr;
+    }
     if (!server->launch()) {
         *why = program + QStringLiteral(" did not answer on its port");
         return nullptr;
@@ -77,7 +82,7 @@ bool DavServer::launch()
         users.close();
         QFile config(dir + QStringLiteral("/config"));
         config.open(QIODevice::WriteOnly);
-        config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n"
+        config.write(QStringLiteral("[server]\nhosts = 127.0.0.1:%1\n%3"
                                     "[auth]\ntype = htpasswd\nhtpasswd_filename = %2/users\nhtpasswd_encryption = plain\n"
                                     "delay = 0\n"
                                     "[rights]\ntype = owner_only\n"
@@ -86,6 +91,8 @@ bool DavServer::launch()
                                     "[logging]\nlevel = warning\n")
                          .arg(m_port)
                          .arg(dir)
+                         .arg(m_tls ? QStringLiteral("ssl = True\ncertificate = %1/cert.pem\nkey = %1/key.pem\n").arg(dir)
+                                    : QString())
                          .toUtf8());
         config.close();
         p.setProgram(QStringLiteral("radicale"));
@@ -104,7 +111,33 @@ bool DavServer::launch()
     return WaitForPort(m_port, 20000);
 }
 
-QUrl DavServer::Address() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/").arg(m_port)); }
+QUrl DavServer::Address() const
+{
+    return QUrl(QStringLiteral("%1://127.0.0.1:%2/").arg(m_tls ? QStringLiteral("https") : QStringLiteral("http")).arg(m_port));
+}
+
+bool DavServer::NewCertificate()
+{
+    const QString dir = m_dir.path();
+    QProcess make;
+    make.start(QStringLiteral("openssl"),
+               {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                QStringLiteral("-nodes"), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"),
+                QStringLiteral("/CN=127.0.0.1"), QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1"),
+                QStringLiteral("-keyout"), dir + QStringLiteral("/key.pem"), QStringLiteral("-out"),
+                dir + QStringLiteral("/cert.pem")});
+    if (!make.waitForFinished(60000) || make.exitCode() != 0)
+        return false;
+    QProcess print;
+    print.start(QStringLiteral("openssl"), {QStringLiteral("x509"), QStringLiteral("-noout"), QStringLiteral("-fingerprint"),
+                                            QStringLiteral("-sha256"), QStringLiteral("-in"), dir + QStringLiteral("/cert.pem")});
+    if (!print.waitForFinished(20000) || print.exitCode() != 0)
+        return false;
+    // "sha256 Fingerprint=AB:CD:..."
+    const QByteArray line = print.readAllStandardOutput().trimmed();
+    m_fingerprint = line.mid(line.indexOf('=') + 1);
+    return !m_fingerprint.isEmpty();
+}
 
 double DavServer::CpuSeconds() const
 {
@@ -152,11 +185,13 @@ Machine::Machine(const QString &name) : m_name(name)
     QFile(m_dir.path() + QStringLiteral("/Data/UserData.mdb")).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
 }
 
-void Machine::SetUp(const QUrl &address, const QByteArray &user)
+void Machine::SetUp(const QUrl &address, const QByteArray &user, const QByteArray &fingerprint)
 {
     QFile f(m_dir.path() + QStringLiteral("/Data/Sync.ini"));
     f.open(QIODevice::WriteOnly);
     f.write(address.toString().toUtf8() + "\r\n" + user + "\r\n");
+    if (!fingerprint.isEmpty())
+        f.write(fingerprint + "\r\n");
 }
 
 RunResult RunProgram(const QString &program, const QStringList &args, const QProcessEnvironment &env, int timeoutMs)

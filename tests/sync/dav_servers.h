@@ -27,7 +27,8 @@ const char *NameOf(ServerKind kind);
 class DavServer {
 public:
     // Null, with the reason, when the server's program is not installed or does not answer.
-    static std::unique_ptr<DavServer> Start(ServerKind kind, QString *why);
+    // tls: HTTPS with a self-signed certificate made here (Radicale only).
+    static std::unique_ptr<DavServer> Start(ServerKind kind, QString *why, bool tls = false);
     ~DavServer();
 
     // The address a user would type: the server itself (discovery finds the calendar).
@@ -42,10 +43,16 @@ public:
     // Ends the server at once (a server gone mid-sync), or starts it again on the same port and folder.
     void Kill();
     bool Restart();
+    // A new self-signed certificate (the server is to be restarted to use it); its SHA-256
+    // fingerprint as openssl prints it, e.g. "AB:CD:...".
+    bool NewCertificate();
+    QByteArray Fingerprint() const { return m_fingerprint; }
 
 private:
     bool launch();
     ServerKind m_kind = ServerKind::Radicale;
+    bool m_tls = false;
+    QByteArray m_fingerprint;
     QTemporaryDir m_dir;
     int m_port = 0;
     qint64 m_pid = 0;
@@ -71,7 +78,7 @@ class Machine {
 public:
     explicit Machine(const QString &name);
     QString Folder() const { return m_dir.path(); }
-    void SetUp(const QUrl &address, const QByteArray &user = {});
+    void SetUp(const QUrl &address, const QByteArray &user = {}, const QByteArray &fingerprint = {});
     // Tavi --sync in this folder, without a display; the password through the environment.
     RunResult Sync(const QByteArray &password = {}, int timeoutMs = 120000) const;
     Notes Read() const;

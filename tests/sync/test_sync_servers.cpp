@@ -361,6 +361,42 @@ TEST_P(RealServer, YearlyDatesTravelBothWays)
     EXPECT_EQ(b.Read()[QStringLiteral("20261207")], a.Read()[QStringLiteral("20261207")]);
 }
 
+TEST(SelfSignedServer, TakenOnlyWithTheFingerprintTheUserAccepted)
+{
+    EnsureApp();
+    QString why;
+    auto server = DavServer::Start(ServerKind::Radicale, &why, true);
+    if (!server)
+        GTEST_SKIP() << why.toStdString();
+    ASSERT_EQ(server->Address().scheme(), QStringLiteral("https"));
+    Machine a(QStringLiteral("A"));
+    a.SetUp(server->Address(), server->User());
+    a.Write(QStringLiteral("20261207"), MakeNote(QStringLiteral("经过加密的连接")));
+    const Notes before = a.Read();
+    // Not accepted yet: nothing goes, and the message shows the fingerprint to compare.
+    RunResult r = a.Sync(server->Password());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("证书"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QString::fromLatin1(server->Fingerprint()), Qt::CaseInsensitive))
+        << r.err.toStdString() << " / " << server->Fingerprint().toStdString();
+    // Accepted: the sync goes through.
+    a.SetUp(server->Address(), server->User(), server->Fingerprint());
+    r = a.Sync(server->Password());
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, QStringLiteral("同步完成：发送 1 天，接收 0 天，合并 0 天"));
+    // The server shows another certificate: refused again, the notes as they were.
+    const QByteArray accepted = server->Fingerprint();
+    ASSERT_TRUE(server->NewCertificate());
+    ASSERT_TRUE(server->Restart());
+    ASSERT_NE(server->Fingerprint(), accepted);
+    a.Write(QStringLiteral("20261208"), MakeNote(QStringLiteral("证书换了以后写的")));
+    const Notes later = a.Read();
+    r = a.Sync(server->Password());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QString::fromLatin1(server->Fingerprint()), Qt::CaseInsensitive)) << r.err.toStdString();
+    EXPECT_EQ(a.Read(), later);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer, ::testing::Values(ServerKind::Radicale, ServerKind::Xandikos),
                          [](const auto &info) { return std::string(NameOf(info.param)); });
 
