@@ -127,6 +127,9 @@ std::optional<Event> Read(icalcomponent *e)
         else if (x && qstricmp(x, NameProperty) == 0)
             name = XValue(p);
     }
+    // A rule of ours that cannot come round counts for nothing: the event is read as another program's.
+    if (rule && !yearly::IsValid(*rule))
+        rule.reset();
     if (rule) {
         TYearlyDate d = *rule;
         d.Name = name.toStdString();
