@@ -5,7 +5,7 @@
 // "one-by-one" sends the first sync's days one request each, as to a server that takes no
 // whole calendar. Tavi's and the server's processor times are printed beside the wall time,
 // since the machine may be busy with other work.
-#include "dav_servers.h"
+#include "DavServers.h"
 
 #include "NoteSync.h"
 #include "NotesRepository.h"

@@ -1,6 +1,6 @@
 #include "SqliteStatement.h"
 
-#include "uDM.h"
+#include "DatabaseError.h"
 
 namespace sql {
 

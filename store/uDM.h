@@ -1,6 +1,8 @@
 #pragma once
 // The data module: the one connection to the notes database and the one query
 // object every statement of the program goes through.
+#include "DatabaseError.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -14,14 +16,6 @@ class QIODevice;
 namespace sql {
 class Connection;
 }
-
-// A failing statement; the callers decide what it means.
-class EDatabaseError : public std::runtime_error {
-public:
-    explicit EDatabaseError(const QString &message, int code = 0)
-        : std::runtime_error(message.toStdString()), code(code) {}
-    int code;
-};
 
 // Plays the role of a dataset over one SQL text: close, clear, add a line, then
 // open (rows) or execute (none). Rows of an opened lookup are held in memory.

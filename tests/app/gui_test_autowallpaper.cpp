@@ -1,6 +1,6 @@
 // "自动更新壁纸": when the wallpaper follows the week by itself, and the option in the menu.
 #include "../store/store_fixture.h"
-#include "../wallpaper/RecordingWallpaper.h"
+#include "RecordingWallpaper.h"
 
 #include "AutoWallpaper.h"
 #include "AutoWallpaperFile.h"

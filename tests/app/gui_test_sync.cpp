@@ -2,7 +2,7 @@
 // menu, its 测试连接 and 立即同步 against a Radicale started here, the status line, and a
 // note of another machine arriving in the shown week (typed-into boxes keep both texts).
 #include "../store/store_fixture.h"
-#include "../sync/dav_servers.h"
+#include "DavServers.h"
 
 #include "ActionTable.h"
 #include "ChnCalendarPicker.h"

@@ -1,6 +1,6 @@
 // Two program folders as two machines, synced through a real CalDAV server started here,
 // and a server answering garbage. After every failure the notes are what they were.
-#include "dav_servers.h"
+#include "DavServers.h"
 
 #include "NoteDocument.h"
 

@@ -1,4 +1,4 @@
-#include "dav_servers.h"
+#include "DavServers.h"
 
 #include "NoteDocument.h"
 #include "NotesRepository.h"
