@@ -21,5 +21,8 @@ fi
 # Ninja, as the presets use; a build folder made earlier keeps its own generator.
 gen=()
 [ -f "$build/CMakeCache.txt" ] || gen=(-G Ninja)
-cmake -S "$here" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=${TAVI_BUILD_TYPE:-RelWithDebInfo} >/dev/null
+# TAVI_WERROR=ON: warnings stop the build (CI sets it).
+werror=()
+[ -z "${TAVI_WERROR:-}" ] || werror=(-DTAVI_WERROR="$TAVI_WERROR")
+cmake -S "$here" -B "$build" "${gen[@]}" -DCMAKE_BUILD_TYPE=${TAVI_BUILD_TYPE:-RelWithDebInfo} "${werror[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
