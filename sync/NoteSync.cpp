@@ -209,7 +209,17 @@ bool TNoteSync::Run()
 TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
 {
     TSyncState state;
-    state.Load(m_statePath); // an unreadable state only costs a full comparison by text
+    // An unreadable state only costs a full comparison by text (and is written anew).
+    bool mustSave = !state.Load(m_statePath);
+    // Written only when it changed: 20 years of days make a file of a megabyte.
+    TSyncState saved = state;
+    auto save = [this, &saved, &mustSave](const TSyncState &now) {
+        if (now == saved && !mustSave)
+            return true;
+        saved = now;
+        mustSave = false;
+        return now.Save(m_statePath);
+    };
     if (state.address != Address.toString()) {
         state = TSyncState();
         state.address = Address.toString();
@@ -334,11 +344,18 @@ TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
     } catch (const std::exception &) {
         return failWith(QStringLiteral("读不出记事数据库，同步未进行，请稍后再试。")), Pass::Failed;
     }
+    // Asked several times per day: each day's answer is worked out once.
+    std::map<QString, bool> changedHereOf;
     auto localChanged = [&](const QString &key) {
+        const auto known = changedHereOf.find(key);
+        if (known != changedHereOf.end())
+            return known->second;
         const auto l = local.find(key);
         const Note n = l == local.end() ? Note() : l->second;
         const auto s = state.days.find(key);
-        return s == state.days.end() ? !IsEmpty(n) : DigestOf(n) != s->second.digest;
+        const bool changed = s == state.days.end() ? !IsEmpty(n) : DigestOf(n) != s->second.digest;
+        changedHereOf.emplace(key, changed);
+        return changed;
     };
     QSet<QString> keys;
     for (const auto &[key, d] : serverDays)
@@ -490,7 +507,7 @@ TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
         else if (!p.send && !p.remove && !p.serverEtag.isEmpty())
             state.days[p.key] = {p.href, p.serverEtag, DigestOf(p.result)};
     }
-    if (!state.Save(m_statePath))
+    if (!save(state))
         return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
 
     // A first sync into an empty collection: where the server takes a whole calendar in one
@@ -546,7 +563,7 @@ TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
                 tokenAfter = listing->token;
             else
                 again = true;
-            if (!state.Save(m_statePath))
+            if (!save(state))
                 return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
             break;
         }
@@ -584,7 +601,7 @@ TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
             }
         }
         broken = dav.LastError().kind != TCalDavClient::Error::Kind::None;
-        if (to < sends.size() && !state.Save(m_statePath))
+        if (to < sends.size() && !save(state))
             return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
     }
 
@@ -695,7 +712,7 @@ TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
                 YearlyChanged = true;
             }
         } catch (const std::exception &) {
-            state.Save(m_statePath);
+            save(state);
             return failWith(QStringLiteral("纪念日写不进记事数据库，同步未完成，请稍后再试。")), Pass::Failed;
         }
         if (!broken && !ywrites.empty()) {
@@ -733,7 +750,7 @@ TNoteSync::Pass TNoteSync::runOnce(bool etagsOnly)
     const bool wroteThere = Summary.sent + Summary.yearlySent > sentBefore && tokenAfter == changes->token;
     if (wroteThere && !broken)
         again = true;
-    if (!state.Save(m_statePath))
+    if (!save(state))
         return failWith(QStringLiteral("同步状态文件写不进去，请检查 Data 文件夹能否写入。")), Pass::Failed;
     if (broken)
         return failClient(dav), Pass::Failed;

@@ -12,6 +12,7 @@ struct TSyncState {
         QString href;
         QByteArray etag;
         QByteArray digest; // of the note both sides held after the last sync
+        bool operator==(const Day &) const = default;
     };
 
     QString address;    // the address the user gave; another address starts afresh
@@ -24,12 +25,15 @@ struct TSyncState {
         QString href;
         QByteArray etag;
         QByteArray digest;
+        bool operator==(const Yearly &) const = default;
     };
     std::map<QString, Yearly> yearly; // yearly dates by UID
 
     // False when the file is there but cannot be read as a state (the state is then empty).
     bool Load(const QString &path);
     bool Save(const QString &path) const;
+
+    bool operator==(const TSyncState &) const = default;
 
     static QByteArray Digest(const QByteArray &rtf, const QString &plain);
 };
