@@ -9,6 +9,7 @@
 // strike-out; pictures in PNG or JPEG (\pict with \pngblip or \jpegblip). Face names
 // are kept as written; mapping them to installed fonts is the program's business.
 #include <QByteArray>
+#include <QImage>
 #include <QSizeF>
 #include <QString>
 #include <QTextDocument>
@@ -24,15 +25,34 @@ inline constexpr int CharsetProperty = QTextFormat::UserProperty + 0x134;
 // A picture is an object character whose image format names the image shown (an
 // ImageResource of the document); the PNG or JPEG bytes it was decoded from, which are
 // what the writer stores, are a PictureBytesResource under PictureBytesName of that name.
+// The image is decoded only when it is first painted, and at most at the size it is
+// shown; a picture that cannot be shown paints as a placeholder.
 inline constexpr int PictureBytesResource = QTextDocument::UserResource + 0x134;
 QUrl PictureBytesName(const QString &imageName);
-// The most bytes one stored picture may have; a larger one is left out when read.
+// A picture read from RTF also keeps the group it was read from, a PictureBytesResource
+// under PictureGroupName: the writer writes that group back as it was, so what this
+// program cannot show (a metafile, damaged or truncated bytes, kinds and groups it does
+// not know, a picture too large to decode) stays in the note unchanged.
+QUrl PictureGroupName(const QString &imageName);
+// The most bytes one stored picture may have; a larger one is kept but not shown.
 inline constexpr qsizetype MaxPictureBytes = 16 * 1024 * 1024;
+// The most pixels a stored picture may have to be decoded at all (however small it is
+// shown, every row of it is read); a larger one is kept but not shown.
+inline constexpr qint64 MaxPicturePixels = qint64(40) * 1000 * 1000;
 
 // Adds the picture to doc and returns the format that shows it at displaySize pixels
 // (its own size when empty); an invalid format when the bytes are not a PNG or JPEG
-// picture that decodes. Pictures larger than 4096 pixels a side are shown scaled down.
+// picture whose size can be read. Pictures larger than 4096 pixels a side are shown
+// scaled down.
 QTextImageFormat AddPicture(QTextDocument &doc, const QByteArray &bytes, QSizeF displaySize = QSizeF());
+// Adds a picture read from the RTF group `group` (from its "{\\pict" to its closing brace)
+// whose data are `bytes` (a PNG, a JPEG or anything else); always a valid format, which
+// shows a placeholder when the picture cannot be shown.
+QTextImageFormat AddStoredPicture(QTextDocument &doc, const QByteArray &group, const QByteArray &bytes,
+                                  QSizeF displaySize);
+// The image a picture of doc paints (decoding it when it was not yet): a null image
+// when the format is not a picture of doc, the placeholder when it cannot be shown.
+QImage ShownImage(const QTextDocument &doc, const QTextImageFormat &format);
 // "png", "jpeg" or empty, from the bytes' signature.
 QByteArray PictureKind(const QByteArray &bytes);
 

@@ -70,9 +70,9 @@ struct State {
     }
 };
 
-// A \pict group being read: its kind, sizes and the bytes of its hex data.
+// A \pict group being read: its sizes, the bytes of its hex data and where it started.
 struct ReadPicture {
-    QByteArray kind; // "png", "jpeg"; empty for kinds that are not kept
+    qsizetype from = -1; // the backslash of \pict
     int wGoal = 0, hGoal = 0; // twips
     int scaleX = 100, scaleY = 100;
     QByteArray data;
@@ -196,6 +196,7 @@ private:
 
     void control()
     {
+        m_controlAt = m_pos;
         ++m_pos; // the backslash
         if (m_pos >= m_n)
             return;
@@ -327,6 +328,7 @@ private:
             if (s.dest == Dest::Body && !s.hidden) {
                 s.dest = Dest::Pict;
                 m_pict = ReadPicture();
+                m_pict.from = m_controlAt;
             } else {
                 s.dest = Dest::Skip;
             }
@@ -336,8 +338,7 @@ private:
         case Kw::PngBlip:
         case Kw::JpegBlip:
         case Kw::OtherBlip:
-            if (s.dest == Dest::Pict)
-                m_pict.kind = kw == Kw::PngBlip ? "png" : kw == Kw::JpegBlip ? "jpeg" : "";
+            // The bytes say what they are.
             return;
         case Kw::PicWGoal:
         case Kw::PicHGoal:
@@ -634,14 +635,19 @@ private:
     {
         ReadPicture pict = std::move(m_pict);
         m_pict = ReadPicture();
-        if (pict.kind.isEmpty() || pict.tooBig || pict.data.isEmpty() || m_cur.dest != Dest::Body || m_cur.hidden)
+        if (pict.from < 0 || m_cur.dest != Dest::Body || m_cur.hidden)
             return;
         QSizeF shown;
         if (pict.wGoal > 0 && pict.hGoal > 0)
             shown = QSizeF(pict.wGoal / 15.0 * pict.scaleX / 100, pict.hGoal / 15.0 * pict.scaleY / 100);
-        QTextImageFormat image = AddPicture(*m_cursor.document(), pict.data, shown);
-        if (image.name().isEmpty())
-            return;
+        // The group as it was written, whatever this program makes of it, is what is
+        // stored again. A stray hex digit leaves the bytes in doubt: they are not shown.
+        QByteArray group;
+        group.reserve(m_pos - pict.from + 1);
+        group.append('{').append(m_p + pict.from, m_pos - pict.from);
+        if (pict.tooBig || pict.nibble >= 0)
+            pict.data.clear();
+        QTextImageFormat image = AddStoredPicture(*m_cursor.document(), group, pict.data, shown);
         if (shown.isEmpty() && (pict.scaleX != 100 || pict.scaleY != 100)) {
             image.setWidth(qMax(1.0, image.width() * pict.scaleX / 100));
             image.setHeight(qMax(1.0, image.height() * pict.scaleY / 100));
@@ -739,6 +745,7 @@ private:
     QByteArray m_bytes;
     int m_bytesCp = 0;
     ReadPicture m_pict;
+    qsizetype m_controlAt = 0;
 
     QString m_run;
     CharProps m_runProps;

@@ -287,6 +287,13 @@ private:
     // hex, its pixel size, and the size it is shown at in twips.
     bool putPicture(const QTextImageFormat &f, const QTextFragment &fr)
     {
+        // A picture read from a note goes back as it was read.
+        const QByteArray group = m_doc.resource(PictureBytesResource, PictureGroupName(f.name())).toByteArray();
+        if (group.startsWith("{\\pict") && group.endsWith('}')) {
+            switchTo(propsForIndex(fr.charFormatIndex(), fr));
+            m_body.put(std::string_view(group.constData(), size_t(group.size())));
+            return true;
+        }
         const QByteArray bytes = m_doc.resource(PictureBytesResource, PictureBytesName(f.name())).toByteArray();
         const QByteArray kind = PictureKind(bytes);
         if (kind.isEmpty())

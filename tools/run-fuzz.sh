@@ -13,5 +13,5 @@ cmake --build "$build" --target fuzz_rtf -j2
 mkdir -p "$build/corpus-rtf"
 export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-exec "$build/fuzz_rtf" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=2048 \
+exec "$build/fuzz_rtf" -max_total_time="$seconds" -max_len=16384 -timeout=10 -rss_limit_mb=512 \
   -dict="$root/tests/fuzz/rtf.dict" -print_final_stats=1 -artifact_prefix="$build/" "$@" "$build/corpus-rtf" "$root/tests/fuzz/corpus/rtf"

@@ -403,7 +403,8 @@ const ReadCase kReadCases[] = {
     {"NamedCharacters", R"({\rtf1 \emdash\endash\bullet\lquote\rquote\ldblquote\rdblquote})", "—–•‘’“”"},
     {"IgnorableDestinationSkipped", R"({\rtf1 a{\*\foo secret {nested} more}b})", "ab"},
     {"KnownDestinationsSkipped",
-     R"({\rtf1{\stylesheet{\s0 Normal;}}{\info{\title T}{\author A}}{\*\generator G;}a{\pict\pngblip 89504e47}b})", "ab"},
+     R"({\rtf1{\stylesheet{\s0 Normal;}}{\info{\title T}{\author A}}{\*\generator G;}a{\pict\pngblip 89504e47}b})",
+     "a\xef\xbf\xbc" "b"}, // a picture that cannot be shown keeps its place
     {"UnknownWordsIgnored", R"({\rtf1\foo12\bar-3 a\zzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzzz b})", "ab"},
     {"BinSkipsBracesAndBackslashes", "{\\rtf1 a{\\*\\blob\\bin6 }{\\x\\}}b}", "ab"},
     {"BinInTextIsNotText", "{\\rtf1 a\\bin3 {}\\b}", "ab"},
@@ -690,8 +691,6 @@ TEST(RtfPictures, ReadsWhatWordProcessorsWrite)
          "x\xef\xbf\xbcy", {QSizeF(40, 20)}},
         {"SamePictureTwiceInARow", "{\\pict\\pngblip " + hexLines(png) + "}{\\pict\\pngblip " + hexLines(png) + "}",
          "\xef\xbf\xbc\xef\xbf\xbc", {QSizeF(40, 20), QSizeF(40, 20)}},
-        {"MetafileOnly", "a{\\pict\\wmetafile8\\picw10\\pich10 0102}b", "ab", {}},
-        {"DamagedPng", "a{\\pict\\pngblip 89504e470d0a1a0a0000}b", "ab", {}},
         // The bytes say what they are.
         {"JpegBytesCalledPng", "a{\\pict\\pngblip " + hexLines(jpeg) + "}b", "a\xef\xbf\xbc" "b", {QSizeF(40, 20)}},
         {"InASkippedDestination", "a{\\*\\generator {\\pict\\pngblip " + hexLines(png) + "}}b", "ab", {}},
@@ -745,5 +744,104 @@ TEST(RtfPictures, EveryTruncationOfAPictureReadsWithoutHarm)
         ASSERT_TRUE(text.startsWith(QLatin1Char('a'))) << n;
         // The picture is there once its group is closed, and only then.
         ASSERT_EQ(picturesOf(doc).size(), n > close ? 1u : 0u) << n;
+    }
+}
+
+namespace {
+
+// A PNG that says it is width x height pixels and has nothing else.
+QByteArray pngHeaderOnly(quint32 width, quint32 height)
+{
+    QByteArray ihdr("IHDR");
+    for (quint32 v : {width, height})
+        for (int shift : {24, 16, 8, 0})
+            ihdr.append(char((v >> shift) & 0xff));
+    ihdr.append("\x08\x06\x00\x00\x00", 5);
+    QByteArray png("\x89PNG\r\n\x1a\n\x00\x00\x00\x0d", 12);
+    png.append(ihdr);
+    quint32 crc = 0xffffffff;
+    for (const char c : ihdr) {
+        crc ^= quint8(c);
+        for (int i = 0; i < 8; ++i)
+            crc = (crc >> 1) ^ (0xedb88320 & (0 - (crc & 1)));
+    }
+    crc = ~crc;
+    for (int shift : {24, 16, 8, 0})
+        png.append(char((crc >> shift) & 0xff));
+    return png;
+}
+
+} // namespace
+
+TEST(RtfPictures, WhatCannotBeShownIsKeptByteForByteAndShownAsAPlaceholder)
+{
+    const QByteArray png = encoded(cornerImage(40, 20), "png");
+    QByteArray strayDigit = png.toHex();
+    strayDigit.insert(strayDigit.size() / 2, '7');
+    struct Case {
+        const char *name;
+        QByteArray group;
+    };
+    const Case cases[] = {
+        {"Metafile", "{\\pict\\wmetafile8\\picw10\\pich10\\picwgoal150\\pichgoal150 0102030405}"},
+        {"Emf", "{\\pict\\emfblip\\picw10\\pich10 01000000}"},
+        {"DamagedPng", "{\\pict\\pngblip 89504e470d0a1a0a0000}"},
+        {"TruncatedPng", "{\\pict\\pngblip\\picwgoal600\\pichgoal300\r\n" + png.left(png.size() / 2).toHex() + "}"},
+        {"StrayHexDigit", "{\\pict\\pngblip\\picwgoal600\\pichgoal300\r\n" + strayDigit + "\r\n}"},
+        {"UnknownGroups", "{\\pict{\\*\\picprop{\\sp{\\sn wzName}{\\sv Bild}}}{\\*\\blipuid 0123}{\\*\\taviunknown{\\x 1}}"
+                          "\\wbitmap0\\picw2\\pich2 00ff00ff}"},
+        {"BinaryMetafile", "{\\pict\\wmetafile8\\bin4 " + QByteArray("\x00{}\\", 4) + "}"},
+        {"TooManyPixels", "{\\pict\\pngblip\\picwgoal1500\\pichgoal1500 " + pngHeaderOnly(30000, 30000).toHex() + "}"},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        const QByteArray stored = "{\\rtf1\\ansi\\ansicpg936 a" + k.group + "b\\par}";
+        QTextDocument doc;
+        PrepareNoteDocument(doc);
+        ASSERT_TRUE(rtf::Read(stored, doc));
+        EXPECT_EQ(doc.toPlainText(), u8("a\xef\xbf\xbc" "b")) << "the picture keeps its place";
+        const QByteArray written = rtf::Write(doc);
+        EXPECT_TRUE(written.contains(k.group)) << written.toStdString();
+        // An edit elsewhere in the note writes it back unchanged again.
+        QTextDocument again;
+        PrepareNoteDocument(again);
+        ASSERT_TRUE(rtf::Read(written, again));
+        QTextCursor(&again).insertText(u8("改"));
+        EXPECT_TRUE(rtf::Write(again).contains(k.group));
+
+        const auto pictures = picturesOf(doc);
+        ASSERT_EQ(pictures.size(), 1u);
+        EXPECT_FALSE(pictures[0].image.isNull()) << "a placeholder is painted";
+        EXPECT_LE(pictures[0].image.width(), 128);
+        EXPECT_LE(pictures[0].image.height(), 128);
+    }
+}
+
+TEST(RtfPictures, APictureIsDecodedAtMostAtTheSizeItIsShown)
+{
+    const QByteArray png = encoded(cornerImage(800, 400), "png");
+    const QByteArray jpeg = encoded(cornerImage(800, 400), "jpeg");
+    struct Case {
+        const char *name;
+        QByteArray group;
+        QSize decoded;
+    };
+    const Case cases[] = {
+        {"PngShownSmaller", "{\\pict\\pngblip\\picwgoal1500\\pichgoal750 " + png.toHex() + "}", QSize(100, 50)},
+        {"JpegShownSmaller", "{\\pict\\jpegblip\\picwgoal1500\\pichgoal750 " + jpeg.toHex() + "}", QSize(100, 50)},
+        {"StretchedKeepsTheLongerSide", "{\\pict\\pngblip\\picwgoal1500\\pichgoal3000 " + png.toHex() + "}",
+         QSize(400, 200)},
+        {"ShownLargerIsNotBlownUp", "{\\pict\\pngblip\\picwgoal24000\\pichgoal12000 " + png.toHex() + "}",
+         QSize(800, 400)},
+        {"NoSizeShowsItsPixels", "{\\pict\\pngblip " + png.toHex() + "}", QSize(800, 400)},
+    };
+    for (const Case &k : cases) {
+        SCOPED_TRACE(k.name);
+        QTextDocument doc;
+        ASSERT_TRUE(rtf::Read("{\\rtf1 " + k.group + "}", doc));
+        const auto pictures = picturesOf(doc);
+        ASSERT_EQ(pictures.size(), 1u);
+        EXPECT_EQ(pictures[0].image.size(), k.decoded);
+        EXPECT_EQ(pictures[0].bytes, k.group.contains("jpeg") ? jpeg : png) << "its bytes are kept whole";
     }
 }
