@@ -12,20 +12,21 @@ TNoteDocument::TNoteDocument(QObject *parent) : QTextDocument(parent)
 
 QByteArray TNoteDocument::RtfContent() const { return rtf::Write(*this); }
 
-void TNoteDocument::LoadFromBytes(const QByteArray &bytes)
+bool TNoteDocument::LoadFromBytes(const QByteArray &bytes)
 {
     m_replacing = true;
     emit aboutToReplace();
     const QFont def = defaultFont();
     // What was there before is not something to undo back to.
     setUndoRedoEnabled(false);
-    rtf::Load(bytes, *this);
+    const bool whole = rtf::LoadAtMost(bytes, *this, MaxShownChars);
     setDefaultFont(def);
     setUndoRedoEnabled(true);
     setModified(false);
     emit replaced();
     m_replacing = false;
     emit changed();
+    return whole;
 }
 
 // Pictures are no text: their object character stays out of the plain text.
@@ -45,8 +46,15 @@ QString TNoteDocument::PlainText() const
 
 QStringList TNoteDocument::PlainLines() const { return textWithoutObjects(*this).split(QLatin1Char('\n')); }
 
-// A note's pictures are resources of its own; no name in a note reads a file.
-QVariant TNoteDocument::loadResource(int, const QUrl &) { return {}; }
+// A note's pictures are resources of its own, decoded when first shown; no name in a
+// note reads a file.
+QVariant TNoteDocument::loadResource(int type, const QUrl &name)
+{
+    if (type == QTextDocument::ImageResource && rtf::IsPictureName(name))
+        if (const ResourceProvider provide = resourceProvider())
+            return provide(name);
+    return {};
+}
 
 void TNoteDocument::SetReadable(bool readable)
 {

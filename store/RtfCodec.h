@@ -50,6 +50,8 @@ QTextImageFormat AddPicture(QTextDocument &doc, const QByteArray &bytes, QSizeF 
 // shows a placeholder when the picture cannot be shown.
 QTextImageFormat AddStoredPicture(QTextDocument &doc, const QByteArray &group, const QByteArray &bytes,
                                   QSizeF displaySize);
+// Whether the name is one AddPicture or AddStoredPicture gave an image.
+bool IsPictureName(const QUrl &name);
 // The image a picture of doc paints (decoding it when it was not yet): a null image
 // when the format is not a picture of doc, the placeholder when it cannot be shown.
 QImage ShownImage(const QTextDocument &doc, const QTextImageFormat &format);
@@ -69,6 +71,10 @@ bool Read(const QByteArray &bytes, QTextDocument &doc);
 // Replaces the content of doc: RTF when the bytes are RTF, plain text otherwise, an
 // empty document for no bytes.
 void Load(const QByteArray &bytes, QTextDocument &doc);
+
+// As Load, with at most maxChars characters (a paragraph end and a picture count as one):
+// the rest of a longer note is left out. False when something was left out.
+bool LoadAtMost(const QByteArray &bytes, QTextDocument &doc, qsizetype maxChars);
 
 // Bytes that are not RTF as text: UTF-8 or UTF-16 with a byte order mark, UTF-8
 // when the bytes are valid UTF-8, GBK otherwise. Line ends become '\n'.

@@ -93,15 +93,22 @@ QTextImageFormat Register(QTextDocument &doc, const QString &name, QSizeF shown)
 {
     shown = QSizeF(qBound(1.0, shown.width(), double(kMaxShownSide)), qBound(1.0, shown.height(), double(kMaxShownSide)));
     const QSize before = doc.resource(PictureBytesResource, ShownSizeName(name)).toSize();
-    doc.addResource(PictureBytesResource, ShownSizeName(name), before.expandedTo(shown.toSize()));
+    const QSize now = before.expandedTo(shown.toSize());
+    doc.addResource(PictureBytesResource, ShownSizeName(name), now);
+    // Shown larger than it was decoded for: decoded again when next painted.
+    if (now != before)
+        doc.addResource(QTextDocument::ImageResource, QUrl(name), QVariant());
     QPointer<QTextDocument> self(&doc);
     doc.setResourceProvider([self](const QUrl &url) -> QVariant {
         // A copy of the document may carry this provider to another thread: it is only
         // answered where its own document lives.
         const QString name = url.toString();
-        if (!self || self->thread() != QThread::currentThread() || !name.startsWith(kScheme) || name.contains('.'))
+        if (!self || self->thread() != QThread::currentThread() || !IsPictureName(url))
             return {};
-        return Provide(*self, name);
+        // Kept as the document's own, so that it is decoded once, whoever asks.
+        const QImage image = Provide(*self, name);
+        self->addResource(QTextDocument::ImageResource, url, image);
+        return image;
     });
     QTextImageFormat f;
     f.setName(name);
@@ -148,6 +155,12 @@ QTextImageFormat AddStoredPicture(QTextDocument &doc, const QByteArray &group, c
     if (displaySize.width() < 1 || displaySize.height() < 1)
         displaySize = size.isEmpty() ? QSizeF(32, 32) : QSizeF(size);
     return Register(doc, name, displaySize);
+}
+
+bool IsPictureName(const QUrl &name)
+{
+    const QString s = name.toString();
+    return s.startsWith(kScheme) && !s.contains(QLatin1Char('.'));
 }
 
 QImage ShownImage(const QTextDocument &doc, const QTextImageFormat &format)

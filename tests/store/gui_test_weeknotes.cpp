@@ -1,6 +1,7 @@
 // Loading and saving a week through six real note boxes and the real notes database,
 // with and without one transaction per save.
 #include "NoteBox.h"
+#include "NoteDocument.h"
 #include "ProgramFolder.h"
 #include "RtfCodec.h"
 #include "WeekNotes.h"
@@ -506,6 +507,76 @@ TEST_P(WeekNotesTest, OneTransactionPerSaveWhenAsked)
     // The statement texts of the table reach the engine exactly as ever.
     EXPECT_TRUE(statements.contains(" select * from tb_NewTavi  where YearMonthStr = '20100531'"));
     EXPECT_TRUE(statements.contains("insert into  tb_NewTavi(YearMonthStr) Values('20100605')"));
+}
+
+// A note far too long to lay out (20 MB, as a paste can make one) shows its beginning,
+// read-only, with a word in the status; typing elsewhere in its week never writes that
+// beginning over the whole, which stays in the table byte for byte.
+TEST_P(WeekNotesTest, ANoteTooLongToShowShowsItsBeginningAndIsKeptWhole)
+{
+    const QByteArray line = "\\'d6\\'dc\\'b6\\'fe meeting 0123456789 abcdefghijklmnopqrstuvwxyz\\par\r\n";
+    QByteArray huge = "{\\rtf1\\ansi\\ansicpg936 ";
+    huge.reserve(20 << 20);
+    while (huge.size() < (20 << 20))
+        huge += line;
+    huge += "}";
+    inspect->put(kKeys[1], huge, "whatever");
+    inspect->put(kKeys[4], noteRtf("short"), "short");
+    start(kTuesday);
+    EXPECT_LE(boxes[1]->document()->characterCount(), TNoteDocument::MaxShownChars + 1);
+    EXPECT_TRUE(boxes[1]->toPlainText().startsWith(u8("周二 meeting")));
+    EXPECT_TRUE(boxes[1]->isReadOnly());
+    EXPECT_FALSE(boxes[4]->isReadOnly());
+    EXPECT_TRUE(week->statusText().contains(u8("周二的笔记过长"))) << week->statusText().toStdString();
+
+    focus(boxes[4]);
+    boxes[4]->moveCursor(QTextCursor::End);
+    typeText(boxes[4], "!");
+    focus(outside);
+    EXPECT_EQ(stored(4), "short!");
+    const auto r = inspect->row(kKeys[1]);
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(r->content == huge) << "the long note was rewritten: " << r->content.size() << " bytes";
+
+    // Another week is an ordinary one again.
+    week->LoadWeek(kNextWeek);
+    EXPECT_FALSE(boxes[1]->isReadOnly());
+    EXPECT_EQ(week->statusText(), QString());
+}
+
+// Pictures this program cannot show stay in the notes, byte for byte, when the user types
+// anywhere in their week, their own box included; every box is painted first.
+TEST_P(WeekNotesTest, PicturesThatCannotBeShownSurviveTypingInTheirWeek)
+{
+    const QByteArray groups[] = {
+        "{\\pict\\wmetafile8\\picw10\\pich10\\picwgoal150\\pichgoal150 0102030405}",
+        "{\\pict\\pngblip\\picwgoal300\\pichgoal300 89504e470d0a1a0a0000000d4948445200}",
+        "{\\pict\\pngblip 89504e470d0a1a0a7}",
+        "{\\pict{\\*\\blipuid 00ff}\\emfblip 01000000}",
+    };
+    QByteArray note = "{\\rtf1\\ansi\\ansicpg936 before";
+    for (const QByteArray &g : groups)
+        note += g;
+    note += "after\\par}";
+    inspect->put(kKeys[1], note, "beforeafter");
+    inspect->put(kKeys[3], note, "beforeafter");
+    start(kTuesday);
+    window->repaint();
+    QApplication::processEvents();
+    EXPECT_EQ(boxes[1]->toPlainText(), QString("before") + QString(4, QChar::ObjectReplacementCharacter) + "after");
+    focus(boxes[2]);
+    typeText(boxes[2], "x");
+    focus(boxes[3]);
+    boxes[3]->moveCursor(QTextCursor::End);
+    typeText(boxes[3], "y");
+    focus(outside);
+    for (int d : {1, 3}) {
+        const auto r = inspect->row(kKeys[d]);
+        ASSERT_TRUE(r);
+        for (const QByteArray &g : groups)
+            EXPECT_TRUE(r->content.contains(g)) << d << ": " << g.toStdString();
+    }
+    EXPECT_TRUE(stored(3).endsWith("y"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Saves, WeekNotesTest, ::testing::Bool(),
