@@ -15,7 +15,11 @@ public:
     QByteArray RtfContent() const;
     // Replaces the whole content by the bytes: RTF, or plain text when they are not
     // RTF; no bytes give an empty document. Undo starts afresh, the default font stays.
-    void LoadFromBytes(const QByteArray &bytes);
+    // A note of more than MaxShownChars characters gives its beginning only: false then.
+    bool LoadFromBytes(const QByteArray &bytes);
+    // More text than this cannot be laid out and edited without the window stalling for
+    // seconds on every load and keystroke.
+    static constexpr qsizetype MaxShownChars = 300000;
     // The text without formatting, lines joined by CR LF.
     QString PlainText() const;
     // The same as lines; an empty document is one empty line.

@@ -98,10 +98,13 @@ struct ReadFont {
 
 class Reader {
 public:
-    Reader(const QByteArray &data, qsizetype start, QTextDocument &doc)
-        : m_p(data.constData()), m_n(data.size()), m_pos(start), m_cursor(&doc)
+    Reader(const QByteArray &data, qsizetype start, QTextDocument &doc, qsizetype budget = -1)
+        : m_p(data.constData()), m_n(data.size()), m_pos(start), m_cursor(&doc), m_budget(budget)
     {
     }
+
+    // The document ends early: more characters were there than the budget allowed.
+    bool cut() const { return m_cut; }
 
     void run()
     {
@@ -618,6 +621,8 @@ private:
         // Control characters and the document's own structure marks are not text.
         if ((ch < 0x20 && ch != u'\t') || ch == 0x7f || ch == 0xFDD0 || ch == 0xFDD1 || ch == 0xFFFC)
             return;
+        if (!spend())
+            return;
         if (m_pendingBreak)
             materializeBreak();
         const CharProps props = m_cur.effective();
@@ -647,6 +652,8 @@ private:
         group.append('{').append(m_p + pict.from, m_pos - pict.from);
         if (pict.tooBig || pict.nibble >= 0)
             pict.data.clear();
+        if (!spend())
+            return;
         QTextImageFormat image = AddStoredPicture(*m_cursor.document(), group, pict.data, shown);
         if (shown.isEmpty() && (pict.scaleX != 100 || pict.scaleY != 100)) {
             image.setWidth(qMax(1.0, image.width() * pict.scaleX / 100));
@@ -678,9 +685,25 @@ private:
         m_blockHasText = false;
     }
 
+    // One character more for the document; false (and the reading ends) past the budget.
+    bool spend()
+    {
+        if (m_budget < 0)
+            return true;
+        if (m_budget == 0) {
+            m_cut = true;
+            m_done = true;
+            return false;
+        }
+        --m_budget;
+        return true;
+    }
+
     void paragraph()
     {
         flushBytes();
+        if (!spend())
+            return;
         emitRun();
         if (m_pendingBreak)
             materializeBreak();
@@ -746,6 +769,8 @@ private:
     int m_bytesCp = 0;
     ReadPicture m_pict;
     qsizetype m_controlAt = 0;
+    qsizetype m_budget = -1;
+    bool m_cut = false;
 
     QString m_run;
     CharProps m_runProps;
@@ -809,6 +834,40 @@ QString DecodePlainText(const QByteArray &bytes)
         clean += c;
     }
     return clean;
+}
+
+bool LoadAtMost(const QByteArray &bytes, QTextDocument &doc, qsizetype maxChars)
+{
+    const qsizetype start = rtfStart(bytes);
+    if (start >= 0) {
+        doc.clear();
+        Reader reader(bytes, start, doc, maxChars);
+        reader.run();
+        return !reader.cut();
+    }
+    doc.clear();
+    if (bytes.isEmpty())
+        return true;
+    // Plain text: the head only, cut after a line, so that no character is cut in two.
+    const qsizetype headBytes = maxChars * 4;
+    QByteArray head = bytes;
+    bool whole = bytes.size() <= headBytes;
+    if (!whole) {
+        head = bytes.left(headBytes);
+        const qsizetype lf = head.lastIndexOf('\n');
+        if (lf > 0)
+            head.truncate(lf + 1);
+    }
+    QString text = DecodePlainText(head);
+    if (text.size() > maxChars) {
+        text.truncate(maxChars);
+        whole = false;
+    }
+    QTextCursor c(&doc);
+    c.beginEditBlock();
+    c.insertText(text);
+    c.endEditBlock();
+    return whole;
 }
 
 void Load(const QByteArray &bytes, QTextDocument &doc)

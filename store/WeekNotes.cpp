@@ -8,6 +8,7 @@
 const char *const TWeekNotes::WeekReadFailedText = "本周笔记未能全部读出，未读出的日子暂不保存";
 const char *const TWeekNotes::SaveFailedText = "笔记保存失败，下次修改时重试";
 const char *const TWeekNotes::DayNotReadText = "未能读出这一天的笔记";
+const char *const TWeekNotes::TooLongText = "%1的笔记过长，只显示开头部分且暂不能编辑；数据库中的全文保持原样";
 
 TWeekNotes::TWeekNotes(const std::array<TNoteDocument *, 6> &days, TDM &dm, QObject *parent)
     : QObject(parent), m_days(days), m_repository(dm)
@@ -29,15 +30,23 @@ QString TWeekNotes::statusText() const
         parts << QString::fromUtf8(WeekReadFailedText);
     if (SaveFailed())
         parts << QString::fromUtf8(SaveFailedText);
+    static const char *const names[6] = {"周一", "周二", "周三", "周四", "周五", "周末"};
+    QStringList cut;
+    for (int d = 0; d < 6; ++d)
+        if (m_cut[size_t(d)])
+            cut << QString::fromUtf8(names[d]);
+    if (!cut.isEmpty())
+        parts << QString::fromUtf8(TooLongText).arg(cut.join(QStringLiteral("、")));
     return parts.join(QStringLiteral("；"));
 }
 
-void TWeekNotes::setStatus(bool readFailed)
+void TWeekNotes::setStatus(bool readFailed, const std::array<bool, 6> &cut)
 {
     const bool saveFailed = SaveFailed();
-    if (readFailed == m_readFailed && saveFailed == m_lastSaveFailed)
+    if (readFailed == m_readFailed && saveFailed == m_lastSaveFailed && cut == m_cut)
         return;
     m_readFailed = readFailed;
+    m_cut = cut;
     m_lastSaveFailed = saveFailed;
     emit statusChanged();
 }
@@ -65,22 +74,26 @@ void TWeekNotes::LoadWeek(tdt::TDateTime date)
     }
     const std::vector<TNotesRepository::DayRead> reads = m_repository.ReadDays(keys);
     bool failed = false;
+    // A note too long to show whole shows its beginning; like an unread one it is not
+    // typed into, and no save may put its beginning in place of the whole.
+    std::array<bool, 6> cut{};
     size_t next = 0;
     for (int d = 0; d < 6; ++d) {
         TNoteDocument *day = m_days[d];
         if (next == toRead.size() || toRead[next] != d) {
-            day->LoadFromBytes(m_unsaved.value(WeekConList[d].DayKey).rtf);
-            setDayReadable(d, true);
+            cut[size_t(d)] = !day->LoadFromBytes(m_unsaved.value(WeekConList[d].DayKey).rtf);
+            setDayReadable(d, !cut[size_t(d)]);
             continue;
         }
         const TNotesRepository::DayRead &read = reads[next++];
         // Neither last week's notes nor an empty document may later overwrite an unread row.
         failed = failed || read.result == TNotesRepository::ReadResult::Unread;
-        day->LoadFromBytes(read.result == TNotesRepository::ReadResult::Row ? read.content : QByteArray());
-        setDayReadable(d, read.result != TNotesRepository::ReadResult::Unread);
+        cut[size_t(d)] =
+            !day->LoadFromBytes(read.result == TNotesRepository::ReadResult::Row ? read.content : QByteArray());
+        setDayReadable(d, read.result != TNotesRepository::ReadResult::Unread && !cut[size_t(d)]);
     }
     WeekLoaded = true;
-    setStatus(failed);
+    setStatus(failed, cut);
 }
 
 void TWeekNotes::SaveWeek()
@@ -110,7 +123,7 @@ void TWeekNotes::SaveWeek()
             m_unsaved.insert(work[i].key, {work[i].rtf, work[i].plain});
     }
     WeekLoaded = true;
-    setStatus(m_readFailed);
+    setStatus(m_readFailed, m_cut);
     emit saved();
 }
 

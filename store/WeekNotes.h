@@ -52,6 +52,8 @@ public:
     static const char *const WeekReadFailedText;
     static const char *const SaveFailedText;
     static const char *const DayNotReadText;
+    // Days whose note is too long to show whole: their beginning shows, read-only.
+    static const char *const TooLongText;
 
 signals:
     // WeekReadFailed, SaveFailed or statusText changed.
@@ -65,11 +67,12 @@ private:
         QString plain;
     };
     void setDayReadable(int d, bool readable);
-    void setStatus(bool readFailed);
+    void setStatus(bool readFailed, const std::array<bool, 6> &cut);
 
     std::array<TNoteDocument *, 6> m_days;
     TNotesRepository m_repository;
     std::array<bool, 6> m_loaded{};
+    std::array<bool, 6> m_cut{};
     bool m_readFailed = false;
     bool m_lastSaveFailed = false;
     QHash<QString, Note> m_unsaved;

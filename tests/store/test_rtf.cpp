@@ -845,3 +845,31 @@ TEST(RtfPictures, APictureIsDecodedAtMostAtTheSizeItIsShown)
         EXPECT_EQ(pictures[0].bytes, k.group.contains("jpeg") ? jpeg : png) << "its bytes are kept whole";
     }
 }
+
+TEST(RtfLoad, AtMostSoManyCharactersOfANote)
+{
+    const QByteArray rtfLines = "{\\rtf1\\ansi\\ansicpg936 " + QByteArray("\\'d6\\'dc abc\\par\r\n").repeated(1000) + "}";
+    const QByteArray utf8Lines = QByteArray("周 abc\n").repeated(1000);
+    const struct {
+        const char *name;
+        QByteArray bytes;
+        qsizetype max;
+        bool whole;
+        qsizetype chars; // of the document's plain text
+    } cases[] = {
+        {"RtfWithin", rtfLines, 6000, true, 5999},
+        {"RtfCut", rtfLines, 100, false, 100},
+        {"PlainWithin", utf8Lines, 6000, true, 6000},
+        {"PlainCutAtALine", utf8Lines, 100, false, 100},
+        {"Empty", QByteArray(), 10, true, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        QTextDocument doc;
+        EXPECT_EQ(rtf::LoadAtMost(c.bytes, doc, c.max), c.whole);
+        const QString text = doc.toPlainText();
+        EXPECT_LE(text.size(), c.chars);
+        EXPECT_GE(text.size(), c.chars - 6) << "cut no earlier than the line before";
+        EXPECT_TRUE(text.isEmpty() || text.startsWith(u8("周 abc"))) << "no character cut in two";
+    }
+}
