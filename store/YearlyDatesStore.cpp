@@ -67,7 +67,8 @@ std::vector<TYearlyDate> TYearlyDatesStore::Load()
         d.Day = s.text(5).toInt();
         d.Leap = s.text(6).toInt() != 0;
         d.FirstYear = s.text(7).toInt();
-        d.LeadDays = s.text(8).toInt();
+        // A lead out of the window's range is taken as the nearest it allows, not a reason to hide the date.
+        d.LeadDays = int(qBound<qlonglong>(0, s.text(8).toLongLong(), qlonglong(yearly::MaxLeadDays)));
         // A row edited by hand into a date that cannot come round is left out.
         if (yearly::IsValid(d))
             list.push_back(d);

@@ -4,6 +4,7 @@
 #include "DatabaseOpen.h"
 #include "SqliteStatement.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QIODevice>
 
@@ -150,13 +151,14 @@ void TDM::DataModuleCreate()
 
 bool TDM::ConnectDatabase()
 {
-    const bool ok = OpenDatabaseQuietly(*this);
+    QString why;
+    const bool ok = OpenDatabaseQuietly(*this, &why);
     if (!ok && DMMessageSink)
-        DMMessageSink(QString::fromUtf8(ConnectFailedText));
+        DMMessageSink(QString::fromUtf8(ConnectFailedText) + QStringLiteral("\n\n") + why);
     return ok;
 }
 
-bool OpenDatabaseQuietly(TDM &dm)
+bool OpenDatabaseQuietly(TDM &dm, QString *whyNot)
 {
     auto &qryData = dm.qryData;
     auto &AdoCon = dm.AdoCon;
@@ -164,12 +166,18 @@ bool OpenDatabaseQuietly(TDM &dm)
     AdoCon.reset();
 
     const QString path = dm.DatabasePath();
+    const QString shown = QDir::toNativeSeparators(path);
     bool ok = false;
+    // What went wrong and what the user can do about it, after the message the user knows.
+    QString why;
     // Never create the file: a missing database is an error, not a fresh start.
-    if (QFileInfo(path).isFile()) {
+    if (!QFileInfo(path).isFile()) {
+        why = QStringLiteral("找不到笔记数据库 %1。请从备份中恢复该文件，或重新安装本程序。").arg(shown);
+    } else {
         sqlite3 *db = nullptr;
         const QByteArray name = path.toUtf8();
-        if (sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK) {
+        int code = sqlite3_open_v2(name.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        if (code == SQLITE_OK) {
             sqlite3_busy_timeout(db, TDM::BusyTimeoutMs);
             sqlite3_extended_result_codes(db, 1);
             // Reading the table's columns proves the file is a database of ours and
@@ -181,8 +189,32 @@ bool OpenDatabaseQuietly(TDM &dm)
                     columns << st.text(0).toLower();
                 ok = columns.contains(QLatin1String("yearmonthstr")) && columns.contains(QLatin1String("content"))
                      && columns.contains(QLatin1String("contentbak"));
+                if (!ok)
+                    why = QStringLiteral("%1 中没有本程序的笔记表。请从备份中恢复该文件。").arg(shown);
             } catch (const EDatabaseError &) {
                 ok = false;
+                code = sqlite3_extended_errcode(db);
+            }
+        }
+        if (why.isEmpty() && !ok) {
+            switch (code & 0xff) {
+            case SQLITE_BUSY:
+            case SQLITE_LOCKED:
+                why = QStringLiteral("笔记数据库 %1 正被另一个程序占用。请关闭占用它的程序（或本程序的另一个窗口）后重新启动。")
+                          .arg(shown);
+                break;
+            case SQLITE_NOTADB:
+            case SQLITE_CORRUPT:
+                why = QStringLiteral("%1 不是本程序的笔记数据库，或已损坏。请从备份中恢复该文件；在此之前请勿删除它。")
+                          .arg(shown);
+                break;
+            case SQLITE_CANTOPEN:
+            case SQLITE_PERM:
+            case SQLITE_READONLY:
+                why = QStringLiteral("无法读写笔记数据库 %1。请检查您对该文件及其所在文件夹是否有读写权限。").arg(shown);
+                break;
+            default:
+                why = QStringLiteral("无法打开笔记数据库 %1（%2）。").arg(shown, QString::fromUtf8(sqlite3_errstr(code)));
             }
         }
         if (ok)
@@ -190,6 +222,8 @@ bool OpenDatabaseQuietly(TDM &dm)
         else
             sqlite3_close_v2(db);
     }
+    if (whyNot)
+        *whyNot = why;
     return ok;
 }
 

@@ -12,6 +12,16 @@ namespace {
 
 constexpr const char *kUsage = "usage: lunar-table FROM [TO] | lunar-table --lunar YEAR MONTH DAY [leap]  "
                                "(dates YYYY-MM-DD, civil years 1 ... 2100)\n";
+constexpr const char *kHelp =
+    "Prints one tab-separated line per civil day from FROM to TO (default FROM): the date, the\n"
+    "lunar year, month, day and leap flag (1 in a leap month), then the lunar month and day\n"
+    "names, solar term, festivals, the year's stem and branch, zodiac animal, star sign and era.\n"
+    "With --lunar, prints the civil date of a lunar day (\"leap\" for the leap month).\n"
+    "The days 1582-10-05 ... 1582-10-14 were dropped from the calendar and are left out.\n"
+    "Exit status: 0 done, 1 no such day, 2 bad arguments.\n";
+
+// The days the Gregorian reform dropped: 1582-10-04 was followed by 1582-10-15.
+bool IsDroppedDay(const tdt::YMD &d) { return d.year == 1582 && d.month == 10 && d.day >= 5 && d.day <= 14; }
 
 // A number of plain decimal digits within [min, max].
 bool ParseNumber(std::string_view text, int min, int max, int &value)
@@ -77,6 +87,11 @@ bool ParseDate(std::string_view text, tdt::TDateTime &out)
 
 int main(int argc, char **argv)
 {
+    if (argc == 2 && (std::string_view(argv[1]) == "--help" || std::string_view(argv[1]) == "-h")) {
+        std::fputs(kUsage, stdout);
+        std::fputs(kHelp, stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
     if (argc >= 2 && std::string_view(argv[1]) == "--lunar")
         return PrintCivilDate(argc, argv);
     tdt::TDateTime from = 0, to = 0;
@@ -87,22 +102,25 @@ int main(int argc, char **argv)
     }
     TChnCal cal;
     std::string line;
+    bool printed = false, dropped = false;
     for (tdt::TDateTime date = from; date <= to; date = tdt::IncDay(date, 1)) {
-        CalcChnCal(cal, date);
         const tdt::YMD ymd = tdt::DecodeDate(date);
+        if (IsDroppedDay(ymd)) {
+            dropped = true;
+            continue;
+        }
+        CalcChnCal(cal, date);
         char civil[16];
         std::snprintf(civil, sizeof civil, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
         line = civil;
         int ly, lm, ld;
         bool leap;
-        if (DateToLunar(date, ly, lm, ld, leap)) {
-            line += '\t' + std::to_string(ly) + '\t' + std::to_string(lm) + '\t' + std::to_string(ld)
-                + (leap ? "\t1" : "\t0");
-        } else {
-            // The days dropped in October 1582 have a lunar year but no lunar date.
-            SolarToLunar(1582, 10, 4, ly, lm, ld, leap);
-            line += '\t' + std::to_string(ly) + "\t\t\t";
+        if (!DateToLunar(date, ly, lm, ld, leap)) {
+            std::fprintf(stderr, "lunar-table: %s has no lunar date\n", civil);
+            return 1;
         }
+        line += '\t' + std::to_string(ly) + '\t' + std::to_string(lm) + '\t' + std::to_string(ld)
+            + (leap ? "\t1" : "\t0");
         for (const std::string *text : {&cal.CnMonthText, &cal.CnDayText, &cal.TermText, &cal.HolidayText,
                                         &cal.CnHolidayText, &cal.YearStemBranch, &cal.AnimalText,
                                         &cal.ConstellationText, &cal.EraText}) {
@@ -111,6 +129,13 @@ int main(int argc, char **argv)
         }
         line += '\n';
         std::fwrite(line.data(), 1, line.size(), stdout);
+        printed = true;
+    }
+    if (dropped && !printed) {
+        std::fputs("lunar-table: 1582-10-05 ... 1582-10-14 do not exist: the calendar reform went from "
+                   "1582-10-04 straight to 1582-10-15\n",
+                   stderr);
+        return 1;
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -52,15 +52,37 @@ TEST(LunarTable, ToDefaultsToFrom)
     EXPECT_EQ(run.out, "2023-03-22\t2023\t2\t1\t1\t闰二\t初一\t\t\t\t癸卯\t兔\t白羊\t\n");
 }
 
-TEST(LunarTable, HistoricalDaysCarryTheEraAndTheDroppedDaysNoLunarDate)
+TEST(LunarTable, HistoricalDaysCarryTheEraAndTheDroppedDaysAreLeftOut)
 {
-    const ToolRun run = LunarTable("1582-10-04 1582-10-05");
+    const ToolRun run = LunarTable("1582-10-04 1582-10-15");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "1582-10-04\t1582\t9\t18\t0\t九月\t十八\t\t\t\t壬午\t马\t天秤\t[明]神宗 朱翊钧 万历10年\n"
-                       "1582-10-05\t1582\t\t\t\t\t\t\t\t\t壬午\t马\t天秤\t[明]神宗 朱翊钧 万历10年\n");
+                       "1582-10-15\t1582\t9\t19\t0\t九月\t十九\t\t\t\t壬午\t马\t天秤\t[明]神宗 朱翊钧 万历10年\n");
     const ToolRun range = LunarTable("0001-01-01 2100-12-31");
     EXPECT_EQ(range.status, 0);
-    EXPECT_EQ(std::count(range.out.begin(), range.out.end(), '\n'), 767009);
+    EXPECT_EQ(std::count(range.out.begin(), range.out.end(), '\n'), 767009 - 10);
+}
+
+// A day that does not exist is an error, not a line of empty fields.
+class LunarTableDroppedDays : public testing::TestWithParam<const char *> {};
+TEST_P(LunarTableDroppedDays, AreAnErrorWhenNothingElseIsAsked)
+{
+    const ToolRun run = LunarTable(GetParam());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(LunarTable(GetParam(), true).out.find("1582-10-15"), std::string::npos);
+}
+INSTANTIATE_TEST_SUITE_P(Days, LunarTableDroppedDays,
+                         testing::Values("1582-10-05", "1582-10-14", "1582-10-05 1582-10-14", "1582-10-10 1582-10-12"));
+
+TEST(LunarTable, HelpPrintsTheUsageAndSucceeds)
+{
+    for (const char *arg : {"--help", "-h"}) {
+        const ToolRun run = LunarTable(arg);
+        EXPECT_EQ(run.status, 0) << arg;
+        EXPECT_EQ(run.out.rfind("usage: lunar-table", 0), 0u) << arg;
+        EXPECT_NE(run.out.find("Exit status"), std::string::npos) << arg;
+    }
 }
 
 class LunarTableBadArgs : public testing::TestWithParam<const char *> {};

@@ -3,6 +3,7 @@
 #include "uDM.h"
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -138,6 +139,7 @@ struct BadFile {
     const char *name;
     QByteArray bytes; // empty name of bytes: no file at all
     bool exists;
+    const char *says; // what the message adds to the known line
 };
 
 class DMConnectFailure : public DMTest, public ::testing::WithParamInterface<BadFile> {};
@@ -154,7 +156,11 @@ TEST_P(DMConnectFailure, ShowsTheMessageEndsAndLeavesTheFileAlone)
     TDM dm;
     dm.DataModuleCreate();
     EXPECT_TRUE(terminated);
-    EXPECT_EQ(rec.messages, QStringList{QString::fromUtf8("配置文件加载失败，请重试！")});
+    ASSERT_EQ(rec.messages.size(), 1);
+    // The line the user knows, then what happened to which file and what to do.
+    EXPECT_TRUE(rec.messages[0].startsWith(QString::fromUtf8("配置文件加载失败，请重试！\n\n"))) << rec.messages[0].toStdString();
+    EXPECT_TRUE(rec.messages[0].contains(QDir::toNativeSeparators(home.dbPath())));
+    EXPECT_TRUE(rec.messages[0].contains(QString::fromUtf8(c.says))) << rec.messages[0].toStdString();
     EXPECT_EQ(QFile::exists(home.dbPath()), c.exists);
     if (c.exists) {
         EXPECT_EQ(fileBytes(home.dbPath()), c.bytes);
@@ -164,11 +170,11 @@ TEST_P(DMConnectFailure, ShowsTheMessageEndsAndLeavesTheFileAlone)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, DMConnectFailure,
-    ::testing::Values(BadFile{"missing", {}, false}, BadFile{"empty", {}, true},
+    ::testing::Values(BadFile{"missing", {}, false, "找不到笔记数据库"}, BadFile{"empty", {}, true, "没有本程序的笔记表"},
                       // The start of a Jet database of another program.
                       BadFile{"jet", QByteArray::fromHex("000100005374616e64617264204a65742044420000000000") +
-                                         QByteArray(2048, '\x11'), true},
-                      BadFile{"random", QByteArray(4096, '\xa7'), true}),
+                                         QByteArray(2048, '\x11'), true, "不是本程序的笔记数据库"},
+                      BadFile{"random", QByteArray(4096, '\xa7'), true, "不是本程序的笔记数据库"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(DMTest, ADatabaseWithoutTheTableIsRefused)
@@ -193,7 +199,8 @@ TEST_F(DMTest, ADatabaseLockedByAnotherWriterIsRefusedAfterAShortWait)
     ASSERT_EQ(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
     TDM dm;
     EXPECT_FALSE(dm.ConnectDatabase());
-    EXPECT_EQ(rec.messages.size(), 1);
+    ASSERT_EQ(rec.messages.size(), 1);
+    EXPECT_TRUE(rec.messages[0].contains(QString::fromUtf8("正被另一个程序占用"))) << rec.messages[0].toStdString();
     sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
     sqlite3_close(other);
     EXPECT_TRUE(dm.ConnectDatabase());

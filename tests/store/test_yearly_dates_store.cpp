@@ -114,6 +114,31 @@ TEST_F(YearlyDatesStore, ARowThatCannotComeRoundIsLeftOut)
     EXPECT_EQ(list[0].Name, "妈妈");
 }
 
+// A lead edited by hand out of the window's range still shows the date, reminded as early
+// as the window allows at most or on the day itself.
+TEST_F(YearlyDatesStore, ALeadOutOfRangeIsClampedNotHidden)
+{
+    const struct {
+        int stored, read;
+    } cases[] = {{-1, 0}, {-2147483647, 0}, {61, 60}, {100000, 60}, {60, 60}, {0, 0}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.stored);
+        TYearlyDate d = Mother();
+        d.LeadDays = 3;
+        d.Id = store.Add(d);
+        sqlite3 *db = nullptr;
+        ASSERT_EQ(sqlite3_open(home.dbPath().toUtf8().constData(), &db), SQLITE_OK);
+        const std::string sql = std::string("update ") + TYearlyDatesStore::TableName
+                                + " set LeadDays = " + std::to_string(c.stored) + " where Id = " + std::to_string(d.Id);
+        EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(db);
+        const auto list = store.Load();
+        ASSERT_EQ(list.size(), 1u);
+        EXPECT_EQ(list[0].LeadDays, c.read);
+        store.Remove(d.Id);
+    }
+}
+
 TEST(YearlyDatesStoreClosed, WithoutAConnectionEveryCallFails)
 {
     TDM dm; // never connected
