@@ -123,6 +123,19 @@ const char *WorkdayMarkText(TWorkdayMark mark)
     }
 }
 
+std::string CleanHolidayName(std::string_view name)
+{
+    std::size_t n = std::min(name.size(), MaxHolidayNameBytes);
+    if (n < name.size())
+        while (n > 0 && (static_cast<unsigned char>(name[n]) & 0xC0) == 0x80)
+            --n;
+    std::string out(name.substr(0, n));
+    for (char &c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f')
+            c = ' ';
+    return std::string(Trim(out));
+}
+
 TWorkdayLineKind ParseWorkdayLine(std::string_view line, TWorkdayLine &out)
 {
     line = Trim(line);
@@ -142,7 +155,7 @@ TWorkdayLineKind ParseWorkdayLine(std::string_view line, TWorkdayLine &out)
         return TWorkdayLineKind::Bad;
     // A name in another encoding is dropped; the day's mark still counts.
     if (IsValidUtf8(name))
-        l.Info.Holiday = std::string(name);
+        l.Info.Holiday = CleanHolidayName(name);
     out = std::move(l);
     return TWorkdayLineKind::Entry;
 }

@@ -26,6 +26,12 @@ bool ParseNumber(std::string_view s, std::size_t minDigits, std::size_t maxDigit
 // Well-formed UTF-8: no overlong forms, surrogates or values past U+10FFFF.
 bool IsValidUtf8(std::string_view s);
 
+// The longest holiday name kept, in bytes (whole characters): a name is a few words.
+constexpr std::size_t MaxHolidayNameBytes = 60;
+// A name as the table keeps it: control characters (NUL among them) become blanks, and
+// it is cut to MaxHolidayNameBytes at a character's start. UTF-8 in, UTF-8 out.
+std::string CleanHolidayName(std::string_view name);
+
 // "休", "班" or "".
 const char *WorkdayMarkText(TWorkdayMark mark);
 // One mark for a span of days shown together (a weekend): a working day is the

@@ -3,6 +3,7 @@
 #include "ChnCalendarPicker.h"
 #include "CnWorkdaysFile.h"
 #include "Dialogs.h"
+#include "PrivateFiles.h"
 #include "ProgramFolder.h"
 #include "SettingsFile.h"
 #include "WorkdaysArrangement.h"
@@ -59,10 +60,13 @@ bool ImportWorkdays(QWidget *parent, TChnCalendar *calendar)
         if (!ReadWhole(file, bytes, parent))
             return false;
         const QString name = QFileInfo(file).fileName();
+        const bool ics = name.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive);
+        // A table a Chinese Windows editor saved in its "ANSI" code page keeps its names.
+        if (!ics && !IsValidUtf8(std::string_view(bytes.constData(), std::size_t(bytes.size()))))
+            bytes = settings::Decode(bytes).toUtf8();
         const std::string_view text(bytes.constData(), std::size_t(bytes.size()));
         // A file named a calendar is read as one, so that its faults are told in its terms.
-        const TArrangement a = name.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive) ? ParseICalendar(text)
-                                                                                          : ParseArrangement(text);
+        const TArrangement a = ics ? ParseICalendar(text) : ParseArrangement(text);
         if (!a.Ok()) {
             dialogs::ShowMessage(
                 QStringLiteral("无法导入“%1”：%2。\n").arg(name, QString::fromStdString(a.Error)) + kUnchanged,
@@ -74,10 +78,19 @@ bool ImportWorkdays(QWidget *parent, TChnCalendar *calendar)
         total.Added += r.Added;
         total.Same += r.Same;
         total.Kept += r.Kept;
+        // Every later start and import reads the table only up to its limit.
+        if (total.Text.size() > TCnWorkdays::MaxFileBytes) {
+            dialogs::ShowMessage(QStringLiteral("导入“%1”后，放假安排文件将超过 %2 MB，程序无法再完整读取它。\n")
+                                         .arg(name)
+                                         .arg(TCnWorkdays::MaxFileBytes >> 20)
+                                     + kUnchanged,
+                                 parent);
+            return false;
+        }
     }
 
     if (total.Added > 0) {
-        QDir().mkpath(DataDir());
+        privatefiles::MakeFolder(DataDir());
         if (!workdaysfile::Write(tablePath, total.Text)) {
             dialogs::ShowError(QStringLiteral("无法写入 %1。\n").arg(QDir::toNativeSeparators(tablePath)) + kUnchanged,
                                parent);

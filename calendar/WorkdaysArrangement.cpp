@@ -13,6 +13,21 @@ using Days = std::map<long, TWorkdayLine>; // by day number
 
 std::string AtLine(int line, const std::string &what) { return "第 " + std::to_string(line) + " 行" + what; }
 
+// A value quoted in a message: its first few characters, controls shown as '?'.
+std::string Excerpt(std::string_view v)
+{
+    constexpr std::size_t kMax = 40;
+    std::size_t n = std::min(v.size(), kMax);
+    if (n < v.size())
+        while (n > 0 && (static_cast<unsigned char>(v[n]) & 0xC0) == 0x80)
+            --n;
+    std::string out(v.substr(0, n));
+    for (char &c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7f')
+            c = '?';
+    return n < v.size() ? out + "…" : out;
+}
+
 long DayNumber(int y, int m, int d) { return long(tdt::EncodeDate(y, m, d)); }
 
 TWorkdayLine LineOfDay(long day, TWorkdayMark mark, const std::string &name)
@@ -223,27 +238,34 @@ TWorkdayMark MarkOfName(std::string_view name)
     return TWorkdayMark::None;
 }
 
-// The holiday's own name: the summary without the words that only say 休 or 班.
-std::string HolidayName(std::string name)
+// The holiday's own name: the summary without the words that only say 休 or 班. One pass:
+// a summary may be megabytes long.
+std::string HolidayName(std::string_view name)
 {
-    for (const char *word : {"补班", "上班", "调休", "放假", "休息", "假期", "休", "班", "（", "）", "(", ")", "【",
-                             "】", "[", "]", "\t"}) {
-        const std::string w = word;
-        for (std::size_t at; (at = name.find(w)) != std::string::npos;)
-            name.replace(at, w.size(), " ");
-    }
-    // Blanks and dashes left at the ends, runs of blanks inside.
+    static constexpr std::string_view words[] = {"补班", "上班", "调休", "放假", "休息", "假期", "休", "班", "（",
+                                                 "）", "(", ")", "【", "】", "[", "]", "\t"};
+    // Blanks for those words, runs of blanks made one.
     std::string out;
-    for (char c : name) {
+    out.reserve(std::min(name.size(), std::size_t(4096)));
+    for (std::size_t i = 0; i < name.size();) {
+        const auto word = std::find_if(std::begin(words), std::end(words),
+                                       [&](std::string_view w) { return name.compare(i, w.size(), w) == 0; });
+        const char c = word != std::end(words) ? ' ' : name[i];
+        i += word != std::end(words) ? word->size() : 1;
         if (c == ' ' && (out.empty() || out.back() == ' '))
             continue;
         out += c;
+        if (out.size() > 4 * MaxHolidayNameBytes)
+            break; // the rest would be cut anyway
     }
-    while (!out.empty() && (out.back() == ' ' || out.back() == '-' || out.back() == ':'))
-        out.pop_back();
-    while (!out.empty() && (out.front() == '-' || out.front() == ':' || out.front() == ' '))
-        out.erase(out.begin());
-    return out;
+    // Blanks and dashes left at the ends.
+    std::size_t from = 0;
+    while (from < out.size() && (out[from] == '-' || out[from] == ':' || out[from] == ' '))
+        ++from;
+    std::size_t to = out.size();
+    while (to > from && (out[to - 1] == ' ' || out[to - 1] == '-' || out[to - 1] == ':'))
+        --to;
+    return CleanHolidayName(std::string_view(out).substr(from, to - from));
 }
 
 std::string AddEvent(const Event &e, Days &days)
@@ -317,10 +339,16 @@ TArrangement ParseWorkdaysTable(std::string_view text)
         case TWorkdayLineKind::Bad:
             error = AtLine(number, "不是“日期 休或班 节日名”的格式");
             return;
-        case TWorkdayLineKind::Entry:
-            // As when the table is read: a day listed twice takes its last line.
-            days[DayNumber(l.Year, l.Month, l.Day)] = std::move(l);
+        case TWorkdayLineKind::Entry: {
+            // A day listed twice with one mark takes its last line; with both marks the
+            // file contradicts itself, as an .ics would.
+            const auto [it, added] = days.try_emplace(DayNumber(l.Year, l.Month, l.Day), l);
+            if (!added && it->second.Info.Mark != l.Info.Mark)
+                error = AtLine(number, "：" + DateText(l) + " 既标为休又标为班");
+            else
+                it->second = std::move(l);
             return;
+        }
         }
     });
     if (!error.empty())
@@ -367,7 +395,7 @@ TArrangement ParseICalendar(std::string_view text)
             return {{}, AtLine(number, "在日历之外")};
         if (c.Name == "END") {
             if (UpperCase(c.Value) != open.back())
-                return {{}, AtLine(number, "的 END:" + c.Value + " 与 BEGIN:" + open.back() + " 不配对")};
+                return {{}, AtLine(number, "的 END:" + Excerpt(c.Value) + " 与 BEGIN:" + Excerpt(open.back()) + " 不配对")};
             if (open.back() == "VEVENT" && event) {
                 if (std::string error = AddEvent(*event, days); !error.empty())
                     return {{}, error};
@@ -392,7 +420,7 @@ TArrangement ParseICalendar(std::string_view text)
     if (!calendarSeen)
         return {{}, "不是 iCalendar 日历（应以 BEGIN:VCALENDAR 开头）"};
     if (!open.empty())
-        return {{}, "文件不完整：缺少 END:" + open.back()};
+        return {{}, "文件不完整：缺少 END:" + Excerpt(open.back())};
     return Finish(std::move(days));
 }
 

@@ -136,6 +136,19 @@ TEST_F(Import, ACalendarFileAddsItsDaysAndTheCalendarShowsThem)
     EXPECT_EQ(Bytes(workdaysfile::Path()), after);
 }
 
+// Some 9 MB of days, one a line with the longest name kept, from a year on.
+QByteArray BigTable(int fromYear)
+{
+    const QByteArray name(60, 'x');
+    QByteArray out;
+    for (int y = fromYear; out.size() < (9 << 20); ++y)
+        for (int m = 1; m <= 12; ++m)
+            for (int d = 1; d <= 28; ++d)
+                out += QByteArray::number(y) + "-" + QByteArray::number(m).rightJustified(2, '0') + "-"
+                       + QByteArray::number(d).rightJustified(2, '0') + "\t休\t" + name + "\n";
+    return out;
+}
+
 struct Refusal {
     const char *name;
     QList<QPair<QString, QByteArray>> files; // an empty file name stands for a file that is not there
@@ -176,8 +189,25 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"ACalendarNamedFileThatIsATable",
                 {{"2027.ICS", "2027-10-01\t休\t国庆节\n"}},
                 QStringLiteral("无法导入“2027.ICS”：第 1 行不是 iCalendar 的内容行。\n放假安排没有改动。")},
-        Refusal{"AFileThatIsNotThere", {{"", {}}}, QStringLiteral("无法读取“gone.ics”。\n放假安排没有改动。")}),
+        Refusal{"AFileThatIsNotThere", {{"", {}}}, QStringLiteral("无法读取“gone.ics”。\n放假安排没有改动。")},
+        // Each file is within the read limit; both together would push the table past it.
+        Refusal{"TheTablePushedPastItsReadLimit",
+                {{"a.tsv", BigTable(3000)}, {"b.tsv", BigTable(5000)}},
+                QStringLiteral("导入“b.tsv”后，放假安排文件将超过 16 MB，程序无法再完整读取它。\n放假安排没有改动。")}),
     [](const ::testing::TestParamInfo<Refusal> &i) { return std::string(i.param.name); });
+
+TEST_F(Import, ATableInTheChineseWindowsCodePageKeepsItsNames)
+{
+    // 2027-10-01 休 国庆节, 2027-09-26 班 国庆节 as a Chinese Windows editor saves them.
+    const QString tsv = Write(QStringLiteral("2027.tsv"), "2027-10-01\t\xD0\xDD\t\xB9\xFA\xC7\xEC\xBD\xDA\r\n"
+                                                          "2027-09-26\t\xB0\xE0\t\xB9\xFA\xC7\xEC\xBD\xDA\r\n");
+    dialogs::QueueAnswer(QStringList{tsv});
+    EXPECT_TRUE(ImportWorkdays(host.get(), cal));
+    EXPECT_EQ(dialogs::TakeShown().value(1).text, QStringLiteral("已导入放假安排：新增 2 天。"));
+    EXPECT_TRUE(Bytes(workdaysfile::Path())
+                    .endsWith(QStringLiteral("2027-09-26\t班\t国庆节\n2027-10-01\t休\t国庆节\n").toUtf8()));
+    EXPECT_EQ(CnWorkdays().WorkdayMarkOf(2027, 10, 1).Holiday, "国庆节");
+}
 
 TEST_F(Import, CancelledDoesNothing)
 {

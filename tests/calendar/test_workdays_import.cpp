@@ -80,8 +80,15 @@ INSTANTIATE_TEST_SUITE_P(
                  "\xEF\xBB\xBF# 2027年\r\n\r\n2027-10-09\t班\t国庆节\r\n2027-10-01\t休\t国庆节\r\n2027-2-6 班",
                  {{"2027-02-06", Work, ""}, {"2027-10-01", Off, "国庆节"}, {"2027-10-09", Work, "国庆节"}}},
         ReadCase{"TableDayListedTwiceTakesTheLastLine",
-                 "2027-10-01\t休\t国庆节\n2027-10-01\t班\t调休\n",
-                 {{"2027-10-01", Work, "调休"}}},
+                 "2027-10-01\t休\t国庆节\n2027-10-01\t休\t国庆\n",
+                 {{"2027-10-01", Off, "国庆"}}},
+        // Control characters, NUL among them, are no part of a name.
+        ReadCase{"TableNamesWithControlCharacters",
+                 "2027-10-01\t休\t国\x01庆\0节\x7f\n2027-10-02\t休\t\x1b[31m\n"s,
+                 {{"2027-10-01", Off, "国 庆 节"}, {"2027-10-02", Off, "[31m"}}},
+        ReadCase{"CalendarNamesWithControlCharacters",
+                 Calendar(Event("国\x01庆\x7f节 休", "20271001")),
+                 {{"2027-10-01", Off, "国 庆 节"}}},
         ReadCase{"TableInTheChineseWindowsCodePage",
                  "2027-01-01\t\xD0\xDD\t\xD4\xAA\xB5\xA9\n",
                  {{"2027-01-01", Off, ""}}},
@@ -177,6 +184,9 @@ INSTANTIATE_TEST_SUITE_P(
         RefuseCase{"CalendarDayBothOffAndWorking",
                    Calendar(Event("国庆节 休", "20271001", "20271008") + Event("班", "20271007")),
                    "2027-10-07 既标为休又标为班"},
+        RefuseCase{"TableDayBothOffAndWorking", "2027-10-01\t休\t国庆节\n2027-10-01\t班\t调休\n",
+                   "第 2 行：2027-10-01 既标为休又标为班"},
+        RefuseCase{"TableWithNulInTheDate", "2027-10\0-01\t休\t国庆节\n"s, "第 1 行"},
         RefuseCase{"CalendarNotUtf8", Calendar(Event("\xD0\xDD", "20271001")), "不是 UTF-8"},
         RefuseCase{"CalendarEventOfYears", Calendar(Event("休", "20270101", "20290101")), "长达 731 天"},
         RefuseCase{"CalendarBadDuration",
@@ -186,6 +196,31 @@ INSTANTIATE_TEST_SUITE_P(
                    Calendar("BEGIN:VEVENT\nDTSTART;VALUE=DATE:99991231\nDURATION:P2D\nSUMMARY:休\nEND:VEVENT\n"),
                    "第 5 行的日期无效"}),
     [](const ::testing::TestParamInfo<RefuseCase> &i) { return std::string(i.param.name); });
+
+// Megabytes where a word is expected: the parse takes one pass, the name kept is a few
+// words, and a message quotes a few characters of it, whatever the size.
+TEST(ICalendar, HugeValuesGiveShortNamesAndMessages)
+{
+    const std::string huge = std::string(3 << 20, 'x');
+    const std::string words = [] {
+        std::string w;
+        for (int i = 0; i < (1 << 18); ++i)
+            w += "春节 休 ";
+        return w;
+    }();
+    for (const std::string &summary : {huge + " 休", words}) {
+        const TArrangement a = ParseICalendar(Calendar(Event(summary, "20270101")));
+        ASSERT_TRUE(a.Ok()) << a.Error.substr(0, 200);
+        ASSERT_EQ(a.Days.size(), 1u);
+        EXPECT_LE(a.Days[0].Info.Holiday.size(), MaxHolidayNameBytes);
+    }
+    const TArrangement bad = ParseICalendar("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nEND:" + huge + "\r\nEND:VCALENDAR\r\n");
+    EXPECT_FALSE(bad.Ok());
+    EXPECT_LT(bad.Error.size(), 200u) << bad.Error.substr(0, 200);
+    const TArrangement open = ParseICalendar("BEGIN:VCALENDAR\r\nBEGIN:" + huge + "\r\n");
+    EXPECT_FALSE(open.Ok());
+    EXPECT_LT(open.Error.size(), 200u);
+}
 
 TEST(ICalendar, AFileThatIsNoCalendarAtAll)
 {
