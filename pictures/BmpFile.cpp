@@ -76,22 +76,15 @@ bool writeBmp(QIODevice &f, int width, int height, int bpp, RowFn fillRow)
     return ok;
 }
 
-// A plain new file, no passing name: these pictures are made again on every apply.
+// Under a passing name first: the desktop may read the picture at any moment, and a
+// writer killed half-way must leave it the old picture, not a cut one.
 template <class RowFn>
 bool writeBmp(const QString &path, int width, int height, int bpp, RowFn fillRow)
 {
     if (width <= 0 || height <= 0)
         return false;
-    QFile f(path);
-    if (!OpenAnew(f, QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    const bool ok = writeBmp(static_cast<QIODevice &>(f), width, height, bpp, fillRow);
-    f.close();
-    if (!ok || f.error() != QFileDevice::NoError) {
-        f.remove(); // no half picture left behind
-        return false;
-    }
-    return true;
+    TPendingFile out(path);
+    return out.open() && writeBmp(static_cast<QIODevice &>(out.file()), width, height, bpp, fillRow) && out.replace();
 }
 
 // The common uncompressed 24- and 32-bit files are read here, straight from the file; the

@@ -1,5 +1,6 @@
 #include "PictureIo.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -18,13 +19,17 @@ bool OpenAnew(QFile &file, QIODevice::OpenMode mode)
 
 bool WriteFile(const QString &path, const QByteArray &bytes)
 {
-    QFile f(path);
-    bool ok = OpenAnew(f) && f.write(bytes) == bytes.size();
-    f.close();
-    ok = ok && f.error() == QFileDevice::NoError;
-    if (!ok)
-        f.remove();
-    return ok;
+    TPendingFile f(path);
+    return f.open() && f.file().write(bytes) == bytes.size() && f.replace();
+}
+
+void RemoveLeftovers(const QString &destination)
+{
+    const QFileInfo dest(destination);
+    QDir dir = dest.dir();
+    for (const QString &name : dir.entryList({QStringLiteral(".%1.*.part").arg(dest.fileName())},
+                                             QDir::Files | QDir::Hidden | QDir::System))
+        dir.remove(name);
 }
 
 TPendingFile::TPendingFile(const QString &dest) : destination(dest) {}

@@ -27,9 +27,12 @@ inline void SetError(QString *error, const QString &text)
 // pictures are made again on every apply and need no such guard.
 bool OpenAnew(QFile &file, QIODevice::OpenMode mode = QIODevice::WriteOnly);
 
-// The bytes as the whole file, written anew; a file that could not be written whole is
-// removed.
+// The bytes as the whole file, under a passing name first (see TPendingFile): a reader
+// of the path finds the old file or the new one, whole, whenever the writer stops.
 bool WriteFile(const QString &path, const QByteArray &bytes);
+
+// Removes what writers of `destination` stopped half-way (by a kill or a power cut) left.
+void RemoveLeftovers(const QString &destination);
 
 // A file written under a passing name beside `destination`; it takes its final name only
 // once it is whole, so a file already under that name is never cut short or lost to a

@@ -119,6 +119,7 @@ bool SaveNotesPicture(QWidget *weekPanel)
     }
     if (shot.isNull())
         return false;
+    pictures::RemoveLeftovers(PictureDir() + QLatin1String(ContentPictureName));
     return pictures::WriteBmp32(PictureDir() + QLatin1String(ContentPictureName), pictures::FromImage(shot));
 }
 
@@ -162,6 +163,8 @@ bool ComposeWallpaper(const QString &backgroundPath, QSize desktop)
         return false;
     // "Mix.bmp" is written while the same picture is encoded; the JPEG goes to its file only
     // once the BMP is there. Reading the BMP back would give these very bytes again.
+    for (const char *name : {MixPictureName, MixJpegName})
+        pictures::RemoveLeftovers(dir + QLatin1String(name));
     bool bmpWritten = false;
     std::thread writer([&] { bmpWritten = pictures::WriteBmp32(dir + QLatin1String(MixPictureName), *mixed.picture); });
     QByteArray jpeg;
@@ -174,9 +177,8 @@ bool ComposeWallpaper(const QString &backgroundPath, QSize desktop)
     const QString jpg = dir + QLatin1String(MixJpegName);
     if (!encoded || !pictures::WriteFile(jpg, jpeg))
         return false;
-    // The decoding goes straight over this apply's own "Mix.bmp".
-    QFile bmp(dir + QLatin1String(MixPictureName));
-    return pictures::OpenAnew(bmp) && pictures::JpegToBmp(jpg, bmp) && bmp.flush();
+    // The decoded picture replaces this apply's own "Mix.bmp" in one step.
+    return pictures::JpegToBmpFile(jpg, dir + QLatin1String(MixPictureName));
 }
 
 QString WallpaperPath()
