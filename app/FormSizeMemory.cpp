@@ -34,17 +34,27 @@ void Load(QWidget &window, QSize minimum, TFormSizeState &s, QString &monthCapti
         s.SavedTop = (screen.height() - 30 - minimum.height()) / 2;
         s.LetterNo = 1;
     }
-    window.resize(std::max(s.SavedWidth, minimum.width()), std::max(s.SavedHeight, minimum.height()));
     QPoint place(s.SavedLeft, s.SavedTop);
+    QScreen *screen = QGuiApplication::screenAt(place);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    // A size larger than the screen would cost memory out of all proportion and put the
+    // close button out of reach; the minimum holds even on a smaller screen.
+    const QRect avail = screen->availableGeometry();
+    window.resize(QSize(std::max(s.SavedWidth, minimum.width()), std::max(s.SavedHeight, minimum.height()))
+                      .boundedTo(avail.size())
+                      .expandedTo(minimum));
     // A place on a screen that is gone would leave the window out of reach.
     bool visible = false;
     for (QScreen *sc : QGuiApplication::screens())
         visible = visible || sc->geometry().intersects(QRect(place, window.size()));
     if (!visible) {
-        const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
         place = QPoint(avail.x() + std::max(0, (avail.width() - window.width()) / 2),
                        avail.y() + std::max(0, (avail.height() - window.height()) / 2));
     }
+    // The top edge, where the window is dragged, and the close button stay on the screen.
+    place.setY(std::clamp(place.y(), avail.top(), std::max(avail.top(), avail.bottom() - 40)));
+    place.setX(std::min(place.x(), avail.right() + 1 - window.width()));
     window.move(place);
     if (firstStart && !formsizefile::Write(s, s.MonthText))
         dialogs::ShowError(QStringLiteral("无法写入文件 FormSize.ini"), &window);

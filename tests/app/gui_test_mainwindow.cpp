@@ -24,6 +24,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTest>
 #include <QLineEdit>
 #include <QTextBrowser>
@@ -450,6 +451,37 @@ TEST_F(MainWindowTest, ABadSizeFileGoesToTheErrorDisplayAndAnUnreachablePlaceIsM
     TMainFrm &g = create();
     EXPECT_EQ(g.size(), QSize(1000, 600));
     EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(g.geometry()));
+}
+
+// Whatever the size file asks, the window fits the screen's free area with its top edge and
+// close button on it, and never goes below the minimum.
+TEST_F(MainWindowTest, ASizeFileCannotAskForMoreThanTheScreen)
+{
+    const QString path = home.path() + "Data/FormSize.ini";
+    const QRect avail = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        const char *name;
+        QStringList lines;
+    } cases[] = {
+        {"LargestNumbers", {"1", "2147483647", "2147483647", "0", "0", "6"}},
+        {"WiderThanTheScreen", {"1", "5000", "600", "10", "10", "6"}},
+        {"TallerThanTheScreen", {"1", "1000", "5000", "10", "10", "6"}},
+        {"CloseButtonOffTheRight", {"1", "1000", "600", "900", "10", "6"}},
+        {"TopAboveTheScreen", {"1", "1000", "600", "10", "-300", "6"}},
+        {"SmallestNumbers", {"1", "-2147483648", "-2147483648", "-2147483648", "-2147483648", "6"}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        settings::Write(path, c.lines);
+        TMainFrm &f = create();
+        EXPECT_TRUE(dialogs::TakeShown().isEmpty());
+        EXPECT_LE(f.width(), std::max(avail.width(), int(TMainFrm::MinWidth)));
+        EXPECT_LE(f.height(), std::max(avail.height(), int(TMainFrm::MinHeight)));
+        EXPECT_GE(f.width(), TMainFrm::MinWidth);
+        EXPECT_GE(f.height(), TMainFrm::MinHeight);
+        EXPECT_TRUE(avail.contains(QPoint(f.geometry().right(), f.y()))) << "the close button is on the screen";
+        frm.reset();
+    }
 }
 
 TEST_F(MainWindowTest, OptionsMenuHasItsItemsAndOpensThePages)
