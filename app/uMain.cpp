@@ -17,6 +17,7 @@
 #include "OpenPage.h"
 #include "PictureButton.h"
 #include "PixelFont.h"
+#include "PrivateFiles.h"
 #include "ProgramFolder.h"
 #include "QuitGuard.h"
 #include "SettingsFile.h"
@@ -352,6 +353,9 @@ void TMainFrm::FormCreate()
     m_week->WeekLoaded = false;
     m_week->FormShown = false;
     sizeState.LetterNo = 1;
+
+    // Notes and password files left readable by others by an older version or a copy.
+    lblStatus->Set(TStatusLine::Information, privatefiles::TightenedNotice(privatefiles::TightenDataFolder()));
 
     connect(chnRili, &TChnCalendar::OnChange, this, &TMainFrm::chnRiliChange);
     yearlyDates = new TYearlyDatesMain({this, m_actions, chnRili, pnlRight, lblStatus});

@@ -18,6 +18,14 @@ settings::Status ReadLine0(QString &line0);
 // Whole-line, case-sensitive: blanks count.
 bool IsNoPassword(const QString &line0);
 
+// A file no settings window wrote: a password with characters no keyboard gives (control
+// characters, bytes that are no text), line 1 not equal to line 0, or fewer than three
+// lines. Only for a file whose line 0 could be read and is not the marker.
+bool LooksDamaged(const settings::Lines &file);
+// What the lock window tells the user of a damaged file: which file, and how to start
+// again without a password.
+QString DamagedNotice();
+
 // False when the file cannot be written.
 bool WritePassword(const QString &first, const QString &second);
 bool WriteNoPassword();

@@ -1,5 +1,7 @@
 #include "SettingsFile.h"
 
+#include "PrivateFiles.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -117,7 +119,8 @@ bool Write(const QString &path, const QStringList &lines)
         bytes += "\r\n";
     }
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    // Written for its owner alone, also where the file was open to others before.
+    if (!f.open(QIODevice::WriteOnly) || !f.setPermissions(privatefiles::FileMode))
         return false;
     if (f.write(bytes) != bytes.size()) {
         f.cancelWriting();

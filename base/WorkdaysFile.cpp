@@ -1,5 +1,6 @@
 #include "WorkdaysFile.h"
 
+#include "PrivateFiles.h"
 #include "ProgramFolder.h"
 
 #include <QSaveFile>
@@ -24,7 +25,8 @@ settings::Status Read(const QString &path, std::size_t maxBytes, std::string &te
 bool Write(const QString &path, const std::string &text)
 {
     QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly))
+    // Written for its owner alone, also where the file was open to others before.
+    if (!f.open(QIODevice::WriteOnly) || !f.setPermissions(privatefiles::FileMode))
         return false;
     if (f.write(text.data(), qint64(text.size())) != qint64(text.size())) {
         f.cancelWriting();

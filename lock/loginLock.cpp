@@ -148,12 +148,16 @@ bool TLockLogin::eventFilter(QObject *watched, QEvent *e)
 
 bool CheckLoginLock(QWidget *mainWindow)
 {
+    const settings::Lines file = loginfile::Read();
     QString line0;
-    if (loginfile::ReadLine0(line0) != settings::Status::Ok)
+    if (file.text(0, line0) != settings::Status::Ok)
         return true;
     if (loginfile::IsNoPassword(line0))
         return true;
     TLockLogin lock(mainWindow);
+    // A password that cannot be typed would lock the user out with no word of why.
+    if (loginfile::LooksDamaged(file))
+        dialogs::ShowMessage(loginfile::DamagedNotice(), mainWindow, QStringLiteral("登陆提示"));
     lock.exec();
     return LoginUnlocked;
 }

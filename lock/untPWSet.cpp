@@ -157,6 +157,12 @@ void TpwsetFrm::JvXPButton1Click()
         dialogs::ShowMessage(QStringLiteral("两次输入的密码不一致!"), this);
         return;
     }
+    // The file's own no-password mark would lock nothing while reporting success.
+    if (loginfile::IsNoPassword(edtPW1->text())) {
+        dialogs::ShowMessage(QStringLiteral("该密码为程序保留，不能用作登录密码，请换一个!"), this);
+        edtPW1->setFocus();
+        return;
+    }
     if (!loginfile::WritePassword(edtPW1->text(), edtPW2->text())) {
         writeFailed();
         return;

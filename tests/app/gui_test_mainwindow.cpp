@@ -484,6 +484,25 @@ TEST_F(MainWindowTest, ASizeFileCannotAskForMoreThanTheScreen)
     }
 }
 
+// Notes and settings an older version left readable by others are narrowed at start, and
+// the status line says which.
+TEST_F(MainWindowTest, FilesOpenToOthersAreNarrowedAtStartWithALine)
+{
+    QFile::setPermissions(home.dbPath(), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    settings::Write(home.path() + "Data/SetTrans.ini", {"1"});
+    QFile::setPermissions(home.path() + "Data/SetTrans.ini",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    TMainFrm &f = createShown();
+    EXPECT_EQ(QFile::permissions(home.dbPath()) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    EXPECT_TRUE(f.lblStatus->isVisible());
+    EXPECT_TRUE(f.lblStatus->text().contains("UserData.mdb")) << f.lblStatus->text().toStdString();
+    EXPECT_TRUE(f.lblStatus->text().contains("SetTrans.ini")) << f.lblStatus->text().toStdString();
+    frm.reset();
+    // Nothing left to narrow: nothing to say.
+    TMainFrm &g = createShown();
+    EXPECT_FALSE(g.lblStatus->isVisible());
+}
+
 TEST_F(MainWindowTest, OptionsMenuHasItsItemsAndOpensThePages)
 {
     TMainFrm &f = create();

@@ -121,6 +121,47 @@ INSTANTIATE_TEST_SUITE_P(
                  QString::fromUtf8("週记2010"), false}),
     [](const auto &info) { return std::string(info.param.name); });
 
+// A password that cannot be typed would lock the user out without a word: the lock window
+// still asks, after a message that names the file and how to start again without it.
+struct DamagedCase {
+    const char *name;
+    QByteArray file;
+    bool damaged;
+};
+
+class DamagedFileTest : public LockTest, public ::testing::WithParamInterface<DamagedCase> {};
+
+TEST_P(DamagedFileTest, IsNamedWithTheWayOut)
+{
+    writeLogin(GetParam().file);
+    bool asked = false;
+    ModalDriver driver([&](QWidget *w) {
+        if (TLockLogin *lock = asLock(w)) {
+            asked = true;
+            lock->spdCancelClick();
+        }
+    });
+    EXPECT_FALSE(CheckLoginLock(nullptr));
+    EXPECT_TRUE(asked);
+    const auto shown = dialogs::TakeShown();
+    ASSERT_EQ(shown.size(), GetParam().damaged ? 1 : 0);
+    if (GetParam().damaged) {
+        EXPECT_TRUE(shown[0].text.contains(QDir::toNativeSeparators(loginPath()))) << shown[0].text.toStdString();
+        EXPECT_TRUE(shown[0].text.contains(QString::fromUtf8("删除"))) << shown[0].text.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, DamagedFileTest,
+    ::testing::Values(DamagedCase{"Sound", "Secret\r\nSecret\r\n-1\r\n", false},
+                      DamagedCase{"SoundChinese", QByteArray::fromHex("d6dcbcc7323031300d0ad6dcbcc7323031300d0a2d310d0a"),
+                                  false},
+                      DamagedCase{"ControlCharacters", (QByteArray("Se") + '\x01' + "cr" + '\0' + "et\r\n").repeated(2) + "-1\r\n", true},
+                      DamagedCase{"NoText", "\x81\x20\xff\xfe\r\n\x81\x20\xff\xfe\r\n-1\r\n", true},
+                      DamagedCase{"CutShort", "Secret\r\nSec", true},
+                      DamagedCase{"LinesDiffer", "Secret\r\nSecreu\r\n-1\r\n", true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST_F(LockTest, FixtureFromTheOldProgramUnlocksWithItsChinesePassword)
 {
     copyLogin(QStringLiteral("gbk_password.db"));

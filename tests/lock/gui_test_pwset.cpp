@@ -193,7 +193,10 @@ INSTANTIATE_TEST_SUITE_P(
         ApplyCheckCase{"Differ", "abc", "abd", QString::fromUtf8("两次输入的密码不一致!"), 0},
         ApplyCheckCase{"DifferInCase", "abc", "ABC", QString::fromUtf8("两次输入的密码不一致!"), 0},
         ApplyCheckCase{"DifferByABlank", "abc", "abc ", QString::fromUtf8("两次输入的密码不一致!"), 0},
-        ApplyCheckCase{"BlankIsNotEmpty", " ", "", QString::fromUtf8("请再次输入登录密码!"), 2}),
+        ApplyCheckCase{"BlankIsNotEmpty", " ", "", QString::fromUtf8("请再次输入登录密码!"), 2},
+        // The file's own no-password mark would lock nothing.
+        ApplyCheckCase{"TheNoPasswordMark", "QZKVT4817306", "QZKVT4817306",
+                       QString::fromUtf8("该密码为程序保留，不能用作登录密码，请换一个!"), 1}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST_F(PwsetTest, SecondFieldEmptyWritesNothingEvenWithoutAFile)
