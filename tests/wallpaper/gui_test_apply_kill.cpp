@@ -7,6 +7,7 @@
 #include "ProgramFolder.h"
 #include "WallpaperApply.h"
 #include "uDeskBGSet.h"
+#include "uInfoFrm.h"
 #include "uPicSel.h"
 
 #include <QCoreApplication>
