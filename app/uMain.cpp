@@ -451,8 +451,12 @@ void TMainFrm::showWeekStatus()
 {
     lblStatus->Set(TStatusLine::SaveFailure,
                    m_week->SaveFailed() ? QString::fromUtf8(TWeekNotes::SaveFailedText) : QString());
-    lblStatus->Set(TStatusLine::ReadFailure,
-                   m_week->WeekReadFailed() ? QString::fromUtf8(TWeekNotes::WeekReadFailedText) : QString());
+    QStringList read;
+    if (m_week->WeekReadFailed())
+        read << QString::fromUtf8(TWeekNotes::WeekReadFailedText);
+    if (const QString cut = m_week->CutText(); !cut.isEmpty())
+        read << cut;
+    lblStatus->Set(TStatusLine::ReadFailure, read.join(QStringLiteral("；")));
 }
 
 // --- week view ---------------------------------------------------------------------

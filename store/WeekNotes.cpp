@@ -30,14 +30,19 @@ QString TWeekNotes::statusText() const
         parts << QString::fromUtf8(WeekReadFailedText);
     if (SaveFailed())
         parts << QString::fromUtf8(SaveFailedText);
+    if (const QString cut = CutText(); !cut.isEmpty())
+        parts << cut;
+    return parts.join(QStringLiteral("；"));
+}
+
+QString TWeekNotes::CutText() const
+{
     static const char *const names[6] = {"周一", "周二", "周三", "周四", "周五", "周末"};
     QStringList cut;
     for (int d = 0; d < 6; ++d)
         if (m_cut[size_t(d)])
             cut << QString::fromUtf8(names[d]);
-    if (!cut.isEmpty())
-        parts << QString::fromUtf8(TooLongText).arg(cut.join(QStringLiteral("、")));
-    return parts.join(QStringLiteral("；"));
+    return cut.isEmpty() ? QString() : QString::fromUtf8(TooLongText).arg(cut.join(QStringLiteral("、")));
 }
 
 void TWeekNotes::setStatus(bool readFailed, const std::array<bool, 6> &cut)

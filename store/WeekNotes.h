@@ -48,6 +48,8 @@ public:
     QStringList UnsavedKeys() const { return m_unsaved.keys(); }
     // A short plain message for the window; empty while all is well.
     QString statusText() const;
+    // The days shown in part only, for the status line; empty when none is.
+    QString CutText() const;
 
     static const char *const WeekReadFailedText;
     static const char *const SaveFailedText;
