@@ -255,14 +255,16 @@ INSTANTIATE_TEST_SUITE_P(
                       SetCase{"OutsideGbk", QString::fromUtf8("锁🔒𠀀"), QByteArray::fromHex("cbf89439e43895328236")}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST_F(PwsetTest, TheMarkerAsPasswordMeansNoLock)
+// Taken as a password, the marker would report success and lock nothing: it is refused.
+TEST_F(PwsetTest, TheMarkerCannotBeChosenAsAPassword)
 {
     writeLogin(kNoPassword);
     open();
     frm->chkStartPW->setChecked(true);
     fill(loginfile::NoPasswordMarker, loginfile::NoPasswordMarker);
     apply();
-    EXPECT_EQ(loginBytes(), QByteArray("QZKVT4817306\r\nQZKVT4817306\r\n-1\r\n"));
+    EXPECT_EQ(loginBytes(), kNoPassword);
+    EXPECT_TRUE(frm->isVisible());
     dialogs::TakeShown();
 
     ModalDriver driver([](QWidget *) {});
