@@ -11,6 +11,7 @@
 #include "PictureButton.h"
 #include "ProgramFolder.h"
 #include "SettingsFile.h"
+#include "StatusLine.h"
 #include "TImage.h"
 #include "WeekNotes.h"
 #include "WeekView.h"
