@@ -54,7 +54,8 @@ void Load(QWidget &window, QSize minimum, TFormSizeState &s, QString &monthCapti
     }
     // The top edge, where the window is dragged, and the close button stay on the screen.
     place.setY(std::clamp(place.y(), avail.top(), std::max(avail.top(), avail.bottom() - 40)));
-    place.setX(std::min(place.x(), avail.right() + 1 - window.width()));
+    const int rightmost = avail.right() + 1 - window.width();
+    place.setX(std::clamp(place.x(), std::min(rightmost, avail.left() - window.width() / 2), rightmost));
     window.move(place);
     if (firstStart && !formsizefile::Write(s, s.MonthText))
         dialogs::ShowError(QStringLiteral("无法写入文件 FormSize.ini"), &window);

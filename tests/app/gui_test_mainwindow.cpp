@@ -480,7 +480,8 @@ TEST_F(MainWindowTest, ASizeFileCannotAskForMoreThanTheScreen)
         EXPECT_LE(f.height(), std::max(avail.height(), int(TMainFrm::MinHeight)));
         EXPECT_GE(f.width(), TMainFrm::MinWidth);
         EXPECT_GE(f.height(), TMainFrm::MinHeight);
-        EXPECT_TRUE(avail.contains(QPoint(f.geometry().right(), f.y()))) << "the close button is on the screen";
+        EXPECT_TRUE(avail.contains(QPoint(f.geometry().right(), f.y())))
+            << "the close button is off the screen: " << f.x() << "," << f.y() << " " << f.width() << "x" << f.height();
         frm.reset();
     }
 }
