@@ -248,7 +248,8 @@ private:
         case '\r':
         case '\n':
             m_ignorable = false;
-            if (!skipFallback())
+            // As \par: a paragraph of the text only, never inside a picture or a table of fonts.
+            if (!skipFallback() && m_cur.dest == Dest::Body)
                 paragraph();
             return;
         case '\\':

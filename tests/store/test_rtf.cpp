@@ -791,6 +791,8 @@ TEST(RtfPictures, WhatCannotBeShownIsKeptByteForByteAndShownAsAPlaceholder)
         {"UnknownGroups", "{\\pict{\\*\\picprop{\\sp{\\sn wzName}{\\sv Bild}}}{\\*\\blipuid 0123}{\\*\\taviunknown{\\x 1}}"
                           "\\wbitmap0\\picw2\\pich2 00ff00ff}"},
         {"BinaryMetafile", "{\\pict\\wmetafile8\\bin4 " + QByteArray("\x00{}\\", 4) + "}"},
+        // A backslash before a line end is a paragraph in text, nothing inside a picture.
+        {"ParagraphSymbolInside", "{\\pict\\wmetafile8\\picw10\\pich10 01\\\n02}"},
         {"TooManyPixels", "{\\pict\\pngblip\\picwgoal1500\\pichgoal1500 " + pngHeaderOnly(30000, 30000).toHex() + "}"},
     };
     for (const Case &k : cases) {
