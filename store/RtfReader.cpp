@@ -197,6 +197,36 @@ private:
         return -1;
     }
 
+    void documentControl(Kw kw, bool hasParam, int param)
+    {
+        switch (kw) {
+        case Kw::Ansi:
+            if (!m_cpSet)
+                m_docCp = 1252;
+            break;
+        case Kw::Mac:
+            m_docCp = 10000;
+            break;
+        case Kw::Pc:
+            m_docCp = 437;
+            break;
+        case Kw::Pca:
+            m_docCp = 850;
+            break;
+        case Kw::AnsiCpg:
+            if (hasParam && param > 0 && param < 100000) {
+                m_docCp = param;
+                m_cpSet = true;
+            }
+            break;
+        case Kw::Deff:
+            m_deff = param;
+            break;
+        default:
+            break;
+        }
+    }
+
     void control()
     {
         m_controlAt = m_pos;
@@ -317,12 +347,14 @@ private:
         case Kw::Unknown:
         case Kw::Rtf:
             return;
+        // Tables belong to the text; one inside a picture or another table is skipped, so
+        // that a kept picture group cannot redefine the note's fonts when it is read again.
         case Kw::FontTable:
-            s.dest = s.dest == Dest::Skip ? Dest::Skip : Dest::FontTable;
+            s.dest = s.dest == Dest::Body ? Dest::FontTable : Dest::Skip;
             m_fontEntry = -1;
             return;
         case Kw::ColorTable:
-            s.dest = s.dest == Dest::Skip ? Dest::Skip : Dest::ColorTable;
+            s.dest = s.dest == Dest::Body ? Dest::ColorTable : Dest::Skip;
             m_colorAcc = {-1, -1, -1};
             return;
         case Kw::SkipDest:
@@ -361,27 +393,16 @@ private:
         case Kw::Ud:
             s.dest = s.uprDest;
             return;
+        // The document's code page and default font are set in its header, never from
+        // inside a picture or another destination.
         case Kw::Ansi:
-            if (!m_cpSet)
-                m_docCp = 1252;
-            return;
         case Kw::Mac:
-            m_docCp = 10000;
-            return;
         case Kw::Pc:
-            m_docCp = 437;
-            return;
         case Kw::Pca:
-            m_docCp = 850;
-            return;
         case Kw::AnsiCpg:
-            if (hasParam && param > 0 && param < 100000) {
-                m_docCp = param;
-                m_cpSet = true;
-            }
-            return;
         case Kw::Deff:
-            m_deff = param;
+            if (s.dest == Dest::Body)
+                documentControl(kw, hasParam, param);
             return;
         case Kw::F:
             if (s.dest == Dest::FontTable) {

@@ -793,16 +793,21 @@ TEST(RtfPictures, WhatCannotBeShownIsKeptByteForByteAndShownAsAPlaceholder)
         {"BinaryMetafile", "{\\pict\\wmetafile8\\bin4 " + QByteArray("\x00{}\\", 4) + "}"},
         // A backslash before a line end is a paragraph in text, nothing inside a picture.
         {"ParagraphSymbolInside", "{\\pict\\wmetafile8\\picw10\\pich10 01\\\n02}"},
+        {"HeaderControlsInside", "{\\pict\\wmetafile8\\ansicpg1251\\mac\\deff3 0102}"},
+        {"TablesInside", "{\\pict\\wmetafile8{\\fonttbl{\\f0\\fcharset204 X;}}{\\colortbl;\\red255;} 0102}"},
         {"TooManyPixels", "{\\pict\\pngblip\\picwgoal1500\\pichgoal1500 " + pngHeaderOnly(30000, 30000).toHex() + "}"},
     };
     for (const Case &k : cases) {
         SCOPED_TRACE(k.name);
-        const QByteArray stored = "{\\rtf1\\ansi\\ansicpg936 a" + k.group + "b\\par}";
+        const QByteArray stored = "{\\rtf1\\ansi\\ansicpg936 a" + k.group + "\\'d2\\'d2\\par}";
         QTextDocument doc;
         PrepareNoteDocument(doc);
         ASSERT_TRUE(rtf::Read(stored, doc));
-        EXPECT_EQ(doc.toPlainText(), u8("a\xef\xbf\xbc" "b")) << "the picture keeps its place";
+        EXPECT_EQ(doc.toPlainText(), u8("a\xef\xbf\xbc乙")) << "the picture keeps its place";
         const QByteArray written = rtf::Write(doc);
+        QTextDocument back;
+        ASSERT_TRUE(rtf::Read(written, back));
+        EXPECT_EQ(back.toPlainText(), doc.toPlainText()) << "the kept group changes nothing around it";
         EXPECT_TRUE(written.contains(k.group)) << written.toStdString();
         // An edit elsewhere in the note writes it back unchanged again.
         QTextDocument again;
