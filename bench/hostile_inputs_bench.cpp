@@ -155,6 +155,8 @@ bool writeLines(const QString &path, const QByteArray &head, const QByteArray &l
     QFile f(path);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(head) != head.size())
         return false;
+    if (line.isEmpty())
+        return true;
     const QByteArray block = line.repeated(int(qMax<qint64>(1, (1 << 20) / line.size())));
     while (f.size() < bytes)
         if (f.write(block) != block.size())
