@@ -89,9 +89,12 @@ Lines Read(const QString &path)
 {
     Lines r;
     QByteArray bytes;
-    r.status = ReadBytes(path, bytes);
+    bool more = false;
+    r.status = ReadBytes(path, bytes, MaxReadBytes, &more);
     if (r.status != Status::Ok)
         return r;
+    if (more)
+        bytes.truncate(bytes.lastIndexOf('\n') + 1);
     const QString all = Decode(bytes);
     // One pass over the text: replacing line ends in place costs a move of the rest of the
     // text per line, which a file of millions of lines turns into minutes.

@@ -27,6 +27,9 @@ public:
     Status number(int n, int &out) const;
 };
 
+// Settings files are a few lines; a file grown past this (damaged, or planted) is read
+// only as far as its last whole line within it, so that it costs no more than that.
+constexpr qint64 MaxReadBytes = qint64(16) << 20;
 Lines Read(const QString &path);
 // The file's bytes as they stand, at most `limit` of them when it is not negative; `more`
 // tells whether the file goes on beyond them. Ok, NoFile or ReadError.

@@ -38,6 +38,20 @@ TEST(SettingsFile, WritesWholeFileInGbkWithCrLfAndReadsItBack)
     EXPECT_EQ(l.lines, QStringList{QString::fromUtf8("密码\xF0\x9F\x98\x80€")});
 }
 
+TEST(SettingsFile, AnOutsizedFileIsReadToItsLastWholeLineWithinTheBound)
+{
+    QTemporaryDir dir;
+    const QString p = dir.filePath("FormSize.ini");
+    const QByteArray line = QByteArray(98, '7') + "\r\n";
+    writeAll(p, "1\r\n906\r\n" + line.repeated(int(settings::MaxReadBytes / line.size()) + 50));
+    const settings::Lines l = settings::Read(p);
+    ASSERT_EQ(l.status, settings::Status::Ok);
+    ASSERT_GT(l.lines.size(), 2);
+    EXPECT_EQ(l.lines.mid(0, 2), (QStringList{"1", "906"}));
+    EXPECT_LE(l.lines.size(), settings::MaxReadBytes / line.size() + 2);
+    EXPECT_EQ(l.lines.last(), QString::fromLatin1(line.trimmed())) << "no line is cut in two";
+}
+
 TEST(SettingsFile, LineAndNumberErrorsAreDistinguishable)
 {
     QTemporaryDir dir;
