@@ -1,6 +1,6 @@
 #include "DayJournal.h"
 
-#include <libical/ical.h>
+#include "IcalSupport.h"
 
 #include <QRegularExpression>
 
@@ -14,22 +14,9 @@ constexpr const char *RtfProperty = "X-TAVI-RTF";
 constexpr const char *MachineProperty = "X-TAVI-MACHINE";
 constexpr const char *UidPrefix = "tavi-day-";
 
-struct ComponentFree {
-    void operator()(icalcomponent *c) const { icalcomponent_free(c); }
-};
-using Component = std::unique_ptr<icalcomponent, ComponentFree>;
-
-// libical's default ends the process on any error in the data it is given.
-void Quiet()
-{
-    static const bool once = [] {
-        icalerror_set_errors_are_fatal(0);
-        return true;
-    }();
-    (void)once;
-}
-
-QString Text(const char *s) { return s ? QString::fromUtf8(s) : QString(); }
+using ical::Component;
+using ical::Quiet;
+using ical::Text;
 
 QByteArray Utf8(const QString &s) { return s.toUtf8(); }
 

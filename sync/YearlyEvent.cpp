@@ -1,6 +1,6 @@
 #include "YearlyEvent.h"
 
-#include <libical/ical.h>
+#include "IcalSupport.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -18,21 +18,9 @@ constexpr const char *NameProperty = "X-TAVI-NAME";
 constexpr const char *UidPrefix = "tavi-yearly-";
 constexpr int LastYear = 3000; // libical writes no year beyond
 
-struct ComponentFree {
-    void operator()(icalcomponent *c) const { icalcomponent_free(c); }
-};
-using Component = std::unique_ptr<icalcomponent, ComponentFree>;
-
-void Quiet()
-{
-    static const bool once = [] {
-        icalerror_set_errors_are_fatal(0);
-        return true;
-    }();
-    (void)once;
-}
-
-QString Text(const char *s) { return s ? QString::fromUtf8(s) : QString(); }
+using ical::Component;
+using ical::Quiet;
+using ical::Text;
 
 icaltimetype DateValue(int year, int month, int day)
 {
